@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace klv {
+
+inline constexpr int kMaxDevices = 6;
+inline constexpr int kDeviceTableSize = 7;  // index 6 is never filled
+inline constexpr int kChannelsPerDevice = 8;
+inline constexpr int kSlotTableSize = 49;   // slot 48 is never used by a device
+inline constexpr int kUsedSlots = kMaxDevices * kChannelsPerDevice;
+
+inline int slotOf(int device, int channel) { return device * kChannelsPerDevice + channel; }
+
+// Command slot codes: what the next channel frame carries for a channel.
+enum QueueCode : int { kQueueStart = 3, kQueueCalibration = 4, kQueueStop = 5, kQueueNothing = 6 };
+
+// Start mode codes (the frame carries 16 + code).
+enum StartMode : int { kModeDischarge = 0, kModeCharge = 1, kModeRest = 2 };
+
+struct ModelRow {
+    int code;
+    const char* name;
+    float maxCurrent, minCurrent, maxVoltage, minVoltage;
+    int voltageScale, readingCurrentScale, setCurrentScale;
+};
+
+// Per device index.
+struct DeviceEntry {
+    std::uint8_t modelCode = 0;  // 0: no device at this index
+    std::uint8_t secondIdentity = 0;
+    int busAddress = 0;
+    std::string modelName;
+    float maxCurrent = 0, minCurrent = 0, maxVoltage = 0, minVoltage = 0;
+    int voltageScale = 1000;
+    int readingCurrentScale = 1000;
+    int setCurrentScale = 100;
+    int timeoutCount = 0;
+    bool offline = false;
+};
+
+// Per channel slot: the command hand-over and the live readings.
+struct SlotLink {
+    int command = kQueueNothing;
+    bool running = false;  // the device reports the channel's output on
+    float current = 0, voltage = 0, capacity = 0, capacityWrap = 0, energy = 0;
+    int startMode = 0;
+    float startCurrent = 0, startVoltage = 0, startEndCurrent = 0;
+    int calibrationItem = 0;
+    int calibrationValue = 0;
+};
+
+struct LinkTables {
+    std::array<DeviceEntry, kDeviceTableSize> devices{};
+    std::array<SlotLink, kSlotTableSize> slots{};
+    bool connected = false;
+    int portNumber = 0;
+    int firstAddress = 0, lastAddress = 5;
+    int pollToggle = 0;
+    bool pollBusy = false;  // a poll tick is waiting for an answer
+};
+
+// The row of a model code; unknown codes get the fallback row "未知<code>" with ratings 0.
+ModelRow modelRow(int code);
+// Fill the device's name, ratings and scales from its model row.
+void applyModelRow(DeviceEntry& device);
+
+}  // namespace klv

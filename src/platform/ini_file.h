@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace klv {
+
+// The station's configuration file, read and written key by key the way the
+// classic profile-string routines do: sections and keys match without regard
+// to case, values are cut at 254 characters, and a write rewrites only its
+// own line, keeping comments and every other line as they were.
+class IniFile {
+public:
+    explicit IniFile(std::string path) : path_(std::move(path)) {}
+    std::string read(const std::string& section, const std::string& key, const std::string& fallback) const;
+    bool write(const std::string& section, const std::string& key, const std::string& value) const;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace klv

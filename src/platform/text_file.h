@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace klv {
+
+// Text files of the station: GBK on disk, UTF-8 in memory, CR LF line ends.
+// Every call opens, writes and closes its file, so nothing sits in a buffer.
+
+std::string utf8ToGbk(const std::string& utf8);
+std::string gbkToUtf8(const std::string& gbk);
+
+bool writeLines(const std::string& path, const std::vector<std::string>& lines);
+bool appendLine(const std::string& path, const std::string& line);
+bool appendLines(const std::string& path, const std::vector<std::string>& lines);
+// Lines without their ends (CR LF or LF); nothing when the file cannot be read.
+std::optional<std::vector<std::string>> readLines(const std::string& path);
+
+bool fileExists(const std::string& path);
+bool folderExists(const std::string& path);
+bool makeFolder(const std::string& path);
+bool removeFile(const std::string& path);
+
+}  // namespace klv

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace klv {
+
+// Per channel slot: the step program and its attributes.
+struct ProgramTables {
+};
+
+}  // namespace klv

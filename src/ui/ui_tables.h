@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "link/registry.h"
+
+namespace klv {
+
+inline constexpr int kColorLampOff = 12632256;    // grey state lamp
+inline constexpr int kColorChannelIdle = 14737632;  // light grey channel label
+
+// What one channel tile shows; the tile widget only paints this.
+struct TileState {
+    std::string vol = "0.000", cur = "0.000", cap = "0.000", Wh = "0.000";
+    std::string Txt;  // channel name, "1-3"
+    int Color = kColorLampOff;
+    int ChnColor = kColorChannelIdle;
+    int VolColor = 0, CurColor = 0, CapColor = 0, WhColor = 0;
+    int BkColor = kColorChannelIdle;
+    bool sel = false;
+    bool Enable = false;
+};
+
+// One device panel: eight tiles and the flags of the channels that exist.
+struct PanelState {
+    std::array<TileState, kChannelsPerDevice> tiles{};
+    std::array<bool, kChannelsPerDevice> Conn{};
+    bool Bold = false;
+};
+
+struct TreeNode {
+    std::string key, text, parentKey;
+    bool expanded = false;
+};
+
+// A text grid addressed as rows × columns, row 0 the header.
+struct TextGrid {
+    int rows = 0, cols = 0;
+    std::vector<std::string> cells;
+    void resize(int r, int c);
+    std::string& at(int r, int c) { return cells.at(static_cast<size_t>(r * cols + c)); }
+    const std::string& at(int r, int c) const { return cells.at(static_cast<size_t>(r * cols + c)); }
+    void clear();
+};
+
+struct UiTables {
+    std::array<PanelState, kMaxDevices> panels{};
+    std::vector<std::string> lstDev;
+    std::vector<TreeNode> treeDev;
+    TextGrid gridView;
+    // Fill colours of the four legend swatches (voltage, current, capacity, energy).
+    int shpVol = 255, shpCur = 32768, shpCap = 16711680, shpPwr = 8421376;
+    std::vector<std::string> history;
+    int currentDevice = 0, selectedChannel = 0;
+};
+
+}  // namespace klv

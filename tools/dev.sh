@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Install what is missing, build, then run the station on the simulated bench,
+# run every test, or run the benchmarks:  bash tools/dev.sh run|test|bench
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+what=${1:-test}
+packages=(cmake g++ make git pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev
+          fonts-wqy-microhei xvfb xauth)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  elif command -v sudo >/dev/null; then
+    sudo apt-get update -q && sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  else
+    echo "Missing packages; run as root: apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
+
+case "$what" in
+  test)
+    ctest --test-dir build --output-on-failure -j"$(nproc)"
+    ;;
+  bench)
+    build/bench/klv-bench
+    ;;
+  run)
+    exec bash tools/demo.sh
+    ;;
+  *)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac
