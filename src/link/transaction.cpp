@@ -20,7 +20,8 @@ std::optional<Bytes> deviceTransaction(SerialPort& port, Clock& clock, EventPump
     if (!port.isOpen() || port.bytesWaiting() < 1)
         return std::nullopt;
     Bytes answer = port.readAll();
-    if (!verifyChecksum(answer, 4, checkOffset))
+    // An answer cut short is no answer, even when the byte at the checksum offset arrived.
+    if (static_cast<int>(answer.size()) < minLength || !verifyChecksum(answer, 4, checkOffset))
         return std::nullopt;
     return answer;
 }
