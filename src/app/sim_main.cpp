@@ -1,1 +1,53 @@
-int main() { return 0; }
+// klv-sim: a bench of simulated test units on a pseudo-terminal.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "sim/pty_bridge.h"
+#include "sim/sim_options.h"
+
+namespace {
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) { stopRequested = 1; }
+
+void onStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);  // no SA_RESTART: a signal wakes the poll
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(klv::sim::kSimUsage, stdout);
+        return 0;
+    }
+    klv::sim::SimOptions options;
+    try {
+        options = klv::sim::parseSimOptions(args);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "klv-sim: %s\n%s", e.what(), klv::sim::kSimUsage);
+        return 2;
+    }
+    onStopSignals();
+    try {
+        klv::sim::SimBus bus;
+        klv::sim::setUpBus(bus, options);
+        klv::sim::PtyBridge bridge(bus, options.linkPath, options.lineTiming);
+        std::printf("%s\n", bridge.terminalPath().c_str());
+        std::fflush(stdout);
+        bridge.serve(stopRequested);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "klv-sim: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+#include "platform/serial_port.h"
+#include "sim/sim_unit.h"
+
+namespace klv::sim {
+
+struct SimReply {
+    Bytes bytes;
+    std::uint32_t delayMs = 0;  // before the first byte goes on the line
+};
+
+// Up to six units on one line, and the time they live in. Time comes from a
+// wrapping millisecond clock (follow) or is handed over directly (elapse);
+// the cells age speed × that time, one simulated second at a time.
+class SimBus {
+public:
+    static constexpr int kMaxUnits = 6;
+
+    // Throws std::invalid_argument for a seventh unit or an address in use.
+    SimUnit& addUnit(int address, int modelCode, Presence presence = kAllPresent);
+    SimUnit* unit(int address);
+
+    void setSpeed(double simulatedSecondsPerSecond) { speed_ = simulatedSecondsPerSecond; }
+    // Catch up with the clock; the first call only takes its reading.
+    void follow(std::uint32_t clockMs);
+    void elapse(std::uint64_t ms);
+    std::uint64_t elapsedMs() const { return elapsedMs_; }
+
+    // The addressed unit's answer as it leaves on the line, faults applied.
+    std::optional<SimReply> handle(const Bytes& request);
+
+private:
+    std::deque<SimUnit> units_;  // stable references for the callers of addUnit
+    double speed_ = 1.0;
+    std::optional<std::uint32_t> lastClockMs_;
+    std::uint64_t elapsedMs_ = 0;
+    double pendingSimulatedMs_ = 0;
+};
+
+}  // namespace klv::sim

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sim/sim_bus.h"
+
+namespace klv::sim {
+
+struct UnitOption {
+    int address = 0;
+    int modelCode = 0;
+    Presence presence = kAllPresent;
+};
+
+// The command line of klv-sim.
+struct SimOptions {
+    std::string linkPath;
+    std::vector<UnitOption> units;
+    double speed = 1.0;
+    bool lineTiming = false;
+    std::map<int, SimFaults> faults;  // by bus address
+};
+
+extern const char* const kSimUsage;
+
+// Throws std::invalid_argument with a message for the user. Without --unit
+// the bench holds two units of different models at addresses 0 and 1.
+SimOptions parseSimOptions(const std::vector<std::string>& args);
+
+// Put the units, their faults and the speed on the bus.
+void setUpBus(SimBus& bus, const SimOptions& options);
+
+}  // namespace klv::sim
