@@ -5,15 +5,20 @@
 namespace klv {
 
 namespace {
+
+// Without a desktop the message goes to the terminal and counts as confirmed.
+MsgResult toTerminal(const std::string& text, MsgIcon, MsgButtons)
+{
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return MsgResult::Ok;
+}
+
 MessageHandler& handler()
 {
-    // Without a desktop the message goes to the terminal and counts as confirmed.
-    static MessageHandler h = [](const std::string& text, MsgIcon, MsgButtons) {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return MsgResult::Ok;
-    };
+    static MessageHandler h = toTerminal;
     return h;
 }
+
 }  // namespace
 
 MsgResult showMessage(const std::string& text, MsgIcon icon, MsgButtons buttons)
@@ -21,6 +26,6 @@ MsgResult showMessage(const std::string& text, MsgIcon icon, MsgButtons buttons)
     return handler()(text, icon, buttons);
 }
 
-void setMessageHandler(MessageHandler h) { handler() = std::move(h); }
+void setMessageHandler(MessageHandler h) { handler() = h ? std::move(h) : MessageHandler(toTerminal); }
 
 }  // namespace klv

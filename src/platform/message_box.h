@@ -13,6 +13,7 @@ enum class MsgResult { Ok, Cancel };
 MsgResult showMessage(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
 
 // The desktop installs the real box; tests install a recorder so nothing ever blocks.
+// An empty handler puts back the terminal fallback.
 using MessageHandler = std::function<MsgResult(const std::string& text, MsgIcon icon, MsgButtons buttons)>;
 void setMessageHandler(MessageHandler handler);
 

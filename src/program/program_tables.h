@@ -1,9 +1,42 @@
 #pragma once
 
+#include <array>
+
+#include "link/registry.h"
+#include "ui/ui_tables.h"
+
 namespace klv {
 
-// Per channel slot: the step program and its attributes.
+// The step table: row 0 holds the column titles, rows 1..10 the steps; column 0 the step number.
+inline constexpr int kStepRows = 10;
+inline constexpr int kStepTableRows = kStepRows + 1;
+inline constexpr int kStepTableCols = 6;
+enum StepColumn : int {
+    kColStepNo = 0,
+    kColMode = 1,
+    kColSetCurrent = 2,
+    kColSetVoltage = 3,
+    kColEndCurrent = 4,
+    kColTimeCount = 5,
+};
+
+// Voltage window of a channel with no program applied yet.
+inline constexpr float kDefaultUpperVoltage = 4.55f;
+inline constexpr float kDefaultLowerVoltage = 1.5f;
+
+// An empty step table: titles in row 0, the numbers "1".."10" in column 0.
+TextGrid newStepTable();
+
+// Per channel slot: the step program and the attributes derived when it is applied.
 struct ProgramTables {
+    ProgramTables();
+
+    std::array<TextGrid, kSlotTableSize> gridRun;  // the step table, cells as the editor formatted them
+    std::array<int, kSlotTableSize> stepCount{};   // rows before the first empty or loop row
+    std::array<int, kSlotTableSize> loopCount{};   // passes through steps 1..stepCount
+    std::array<int, kSlotTableSize> startStep{};   // the step a start begins at; below 1 means 1
+    std::array<float, kSlotTableSize> upperVoltageLimit{};
+    std::array<float, kSlotTableSize> lowerVoltageLimit{};
 };
 
 }  // namespace klv

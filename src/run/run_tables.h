@@ -1,19 +1,59 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "link/registry.h"
+#include "program/program_tables.h"
+#include "ui/ui_tables.h"
 
 namespace klv {
 
-// Per channel slot: where the channel stands in its program.
+inline constexpr int kResultColumns = 6;     // loop pass, step, mode, Ah, Wh, step time
+inline constexpr int kResultRowsAtStart = 11;
+inline constexpr int kColorButtonFace = static_cast<int>(0x8000000F);
+
+enum StepPhase : int { kPhaseLoad = 0, kPhaseStarting = 1, kPhaseRunning = 2 };
+
+// Per channel slot: where the channel stands in its test. The set values of the
+// step being run live with the command parameters in the link tables.
 struct RunSlot {
     bool busy = false;
+    bool testFinished = false;
+    bool resume = false;
+    int phase = kPhaseLoad;
+    int currentStep = 1;
+    int loopPass = 1;
+    int stepTimeLimit = 0;  // seconds; 0 or less: no limit
     int stepSeconds = 0;
+    int resumedStepSeconds = 0;
+    int testSeconds = 0;
+    float energyOffset = 0;
+    float lastRunningVoltage = 0;
+    float lastRunningCurrent = 0;
+    bool voltageError = false;
+    bool currentError = false;
+    std::string backupBase;  // empty: no backup files
+
+    // Plotting memory of live data handling.
+    int timeAxisEnd = 0;
+    float volTop = 0, volBottom = 0, curTop = 0, curBottom = 0;
+
+    // The step results table (gridList): row 0 fixed, results from row 1.
+    TextGrid gridList;
+    // Background colour of column 0 of step-table rows 1..10 (index 0 unused).
+    std::array<int, kStepRows + 1> stepRowColor{};
+
+    RunSlot()
+    {
+        gridList.resize(kResultRowsAtStart, kResultColumns);
+        stepRowColor.fill(kColorButtonFace);
+    }
 };
 
 struct RunTables {
     std::array<RunSlot, kSlotTableSize> slots{};
+    bool autoSave = false;  // the "自动保存" menu check mark
 };
 
 }  // namespace klv

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/registry.h"
+#include "ui/curve_graph.h"
 
 namespace klv {
 
@@ -51,8 +52,10 @@ struct UiTables {
     std::vector<TreeNode> treeDev;
     TextGrid gridView;
     // Fill colours of the four legend swatches (voltage, current, capacity, energy).
-    int shpVol = 255, shpCur = 32768, shpCap = 16711680, shpPwr = 8421376;
-    std::vector<std::string> history;
+    int shpVol = 16744448, shpCur = 8421631, shpCap = 4210752, shpPwr = 4210752;
+    std::array<CurveGraph, kMaxDevices> graphs;  // one per device index
+    std::vector<std::string> history;  // lstLog, the operator's history lines
+    bool showCurveLabels = false;      // the curve-label option, key "SLA"
     int currentDevice = 0, selectedChannel = 0;
 };
 

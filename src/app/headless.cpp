@@ -1,0 +1,207 @@
+#include "app/headless.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+
+#include "common/format.h"
+#include "link/connection.h"
+#include "link/port_map.h"
+#include "platform/ini_file.h"
+#include "platform/qt_event_pump.h"
+#include "platform/qt_serial_port.h"
+#include "platform/text_file.h"
+#include "program/step_apply.h"
+#include "program/step_file.h"
+#include "run/channel_ops.h"
+#include "run/live_data.h"
+#include "station.h"
+#include "ui/qt_station_timers.h"
+#include "ui/station_startup.h"
+
+namespace klv {
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void onSignal(int) { stopRequested = 1; }
+
+bool present(const Station& station, int d, int n)
+{
+    return station.link.devices[static_cast<size_t>(d)].modelCode != 0 &&
+           station.ui.panels[static_cast<size_t>(d)].Conn[static_cast<size_t>(n)];
+}
+
+std::string channelName(const Station& station, int slot)
+{
+    int d = slot / kChannelsPerDevice, n = slot % kChannelsPerDevice;
+    return std::to_string(station.link.devices[static_cast<size_t>(d)].busAddress + 1) + "-" + std::to_string(n + 1);
+}
+
+void printReadings(const Station& station)
+{
+    for (int d = 0; d < kMaxDevices; ++d) {
+        for (int n = 0; n < kChannelsPerDevice; ++n) {
+            if (!present(station, d, n))
+                continue;
+            const SlotLink& s = station.link.slots[static_cast<size_t>(slotOf(d, n))];
+            std::printf("%s running=%d V=%s I=%s Ah=%s Wh=%s offline=%d\n", channelName(station, slotOf(d, n)).c_str(),
+                        s.running ? 1 : 0, shortText(s.voltage).c_str(), shortText(s.current).c_str(),
+                        shortText(s.capacityWrap + s.capacity).c_str(), shortText(s.energy).c_str(),
+                        station.link.devices[static_cast<size_t>(d)].offline ? 1 : 0);
+        }
+    }
+    std::fflush(stdout);
+}
+
+// A busy channel as the list view shows it.
+void printProgress(const Station& station, const std::vector<int>& slots)
+{
+    for (int s : slots) {
+        if (!station.run.slots[static_cast<size_t>(s)].busy)
+            continue;
+        auto cell = [&](int c) { return station.ui.gridView.at(s + 1, c).c_str(); };
+        std::printf("%s loop=%s step=%s state=%s V=%s I=%s Ah=%s time=%s\n", channelName(station, s).c_str(), cell(1),
+                    cell(2), cell(3), cell(4), cell(5), cell(6), cell(8));
+    }
+    std::fflush(stdout);
+}
+
+// The slots the options name; nothing when a named channel is not on the bench.
+std::optional<std::vector<int>> chosenSlots(const Station& station, const HeadlessOptions& options)
+{
+    std::vector<int> slots;
+    for (int d = 0; d < kMaxDevices; ++d)
+        for (int n = 0; n < kChannelsPerDevice; ++n)
+            if (present(station, d, n) && options.channels.empty())
+                slots.push_back(slotOf(d, n));
+    for (const ChannelName& name : options.channels) {
+        int found = -1;
+        for (int d = 0; d < kMaxDevices && found < 0; ++d)
+            if (present(station, d, name.channel - 1) &&
+                station.link.devices[static_cast<size_t>(d)].busAddress == name.device - 1)
+                found = slotOf(d, name.channel - 1);
+        if (found < 0)
+            return std::nullopt;
+        slots.push_back(found);
+    }
+    return slots;
+}
+
+bool anyBusy(const Station& station, const std::vector<int>& slots)
+{
+    for (int s : slots)
+        if (station.run.slots[static_cast<size_t>(s)].busy)
+            return true;
+    return false;
+}
+
+bool stopsPending(const Station& station, const std::vector<int>& slots)
+{
+    for (int s : slots)
+        if (station.link.slots[static_cast<size_t>(s)].command == kQueueStop)
+            return true;
+    return station.link.pollBusy;
+}
+
+// Apply the step file to the chosen channels, then start or continue them as
+// the "多个" menu operations do on a selection.
+std::optional<std::vector<int>> beginTests(Station& station, const HeadlessOptions& options)
+{
+    TextGrid table = newStepTable();
+    auto slots = chosenSlots(station, options);
+    if (!readStepFile(options.program, table) || !slots) {
+        std::fprintf(stderr, "%s\n", slots ? "cannot read the step file" : "no such channel on the bench");
+        return std::nullopt;
+    }
+    for (auto& panel : station.ui.panels)
+        for (auto& tile : panel.tiles)
+            tile.sel = false;
+    for (int s : *slots) {
+        int d = s / kChannelsPerDevice, n = s % kChannelsPerDevice;
+        applyProgram(station.program, station.link, d, table, 1, std::to_string(n + 1));
+        station.ui.panels[static_cast<size_t>(d)].tiles[static_cast<size_t>(n)].sel = true;
+    }
+    station.run.autoSave = options.autosave;
+    runConfirmedOp(station, options.resume ? ChannelOp::Continue : ChannelOp::Start, OpScope::Selected);
+    return slots;
+}
+
+int monitor(Station& station, StationTimers& timers, const HeadlessOptions& options, Clock& clock)
+{
+    QObject::connect(&timers, &StationTimers::polled, [&station](const PollTickReport& report) {
+        if (report.answersDecoded > 0)
+            printReadings(station);
+    });
+    QTimer watch;
+    const std::uint32_t started = clock.milliseconds();
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        bool timeUp = options.seconds >= 0 && clock.milliseconds() - started >= std::uint32_t(options.seconds) * 1000u;
+        if (stopRequested || timeUp)
+            QCoreApplication::quit();
+    });
+    timers.start();
+    watch.start(50);
+    return QCoreApplication::exec();
+}
+
+int runTests(Station& station, StationTimers& timers, const HeadlessOptions& options)
+{
+    auto slots = beginTests(station, options);
+    if (!slots)
+        return 3;
+    installLiveData(station);
+    QTimer progress, watch;
+    QObject::connect(&progress, &QTimer::timeout, [&] { printProgress(station, *slots); });
+    bool stopping = false;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (stopRequested && !stopping) {
+            stopping = true;
+            for (int s : *slots)
+                if (station.run.slots[static_cast<size_t>(s)].busy)
+                    stopChannel(station, s);
+            timers.stopRun();
+        }
+        // Done when every test has ended and every stop has gone out on the bus.
+        if (!anyBusy(station, *slots) && !stopsPending(station, *slots))
+            QCoreApplication::quit();
+    });
+    timers.start();
+    progress.start(10000);
+    watch.start(100);
+    return QCoreApplication::exec();
+}
+
+}  // namespace
+
+int runHeadless(const HeadlessOptions& options)
+{
+    IniFile ini(options.home + "/klv.ini");
+    QtSerialPort port([&ini](int n) { return portPath(ini, n, systemSerialPorts()); });
+    QtEventPump pump(port);
+    SystemClock clock;
+    Station station(options.home, port, clock, pump);
+    startUpStation(station);
+
+    ConnectResult result = connectBench(station, options.port, scanRange(options.from, options.to));
+    if (result == ConnectResult::WrongPort)
+        return 1;  // the message box routine has printed "错误的端口！"
+    if (result != ConnectResult::Connected) {
+        std::fprintf(stderr, "no device answered\n");
+        return 2;
+    }
+    for (const auto& line : station.ui.lstDev)
+        std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    StationTimers timers(station);
+    int code = options.program.empty() ? monitor(station, timers, options, clock) : runTests(station, timers, options);
+    port.close();
+    return code;
+}
+
+}  // namespace klv

@@ -1,0 +1,41 @@
+#include "common/format.h"
+#include "data/data_file.h"
+#include "station.h"
+
+namespace klv {
+
+namespace {
+
+std::string fileBase(const std::string& chosenPath, int device, int position)
+{
+    return chosenPath + "-" + std::to_string(device + 1) + "-" + std::to_string(position);
+}
+
+}  // namespace
+
+std::string defaultSaveName(Station& station) { return dateTimeStamp(station.clock.now()); }
+
+std::string saveDeviceTitle(int device) { return "保存数据-设备" + std::to_string(device + 1); }
+
+std::string saveChannelTitle(int device, int channel)
+{
+    return saveDeviceTitle(device) + " 通道" + std::to_string(channel + 1);
+}
+
+void saveChannel(const Station& station, int device, int channel, const std::string& chosenPath)
+{
+    if (chosenPath.empty())
+        return;
+    writeDataFiles(station, slotOf(device, channel), fileBase(chosenPath, device, channel + 1));
+}
+
+void saveDevice(const Station& station, int device, const std::string& chosenPath)
+{
+    if (chosenPath.empty())
+        return;
+    // All eight positions, whatever the device's channel count; the writer absorbs each failure.
+    for (int position = 1; position <= kChannelsPerDevice; ++position)
+        writeDataFiles(station, slotOf(device, position - 1), fileBase(chosenPath, device, position));
+}
+
+}  // namespace klv

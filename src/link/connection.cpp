@@ -1,0 +1,168 @@
+#include "link/connection.h"
+
+#include <algorithm>
+
+#include "common/format.h"
+#include "link/command_set.h"
+#include "link/transaction.h"
+#include "platform/ini_file.h"
+#include "platform/message_box.h"
+#include "station.h"
+
+namespace klv {
+
+namespace {
+
+const char* const kGridViewHeader[] = {"通道", "循环", "工步", "模式", "电压(V)",
+                                        "电流(A)", "容量(Ah)", "能量(Wh)", "时间", "状态"};
+
+std::string channelName(int address, int channel)
+{
+    return std::to_string(address + 1) + "-" + std::to_string(channel + 1);
+}
+
+void resetTiles(Station& station)
+{
+    for (auto& panel : station.ui.panels) {
+        for (auto& tile : panel.tiles) {
+            tile.Color = kColorLampOff;
+            tile.Txt.clear();
+            tile.ChnColor = kColorChannelIdle;
+        }
+        panel.Bold = false;
+    }
+}
+
+void resetCommandSlots(Station& station)
+{
+    for (int s = 0; s < kSlotTableSize; ++s)
+        resetSlot(station, s);
+}
+
+// One address of the scan; true when a device took device index k.
+bool registerDevice(Station& station, int address, int k)
+{
+    DeviceEntry& dev = station.link.devices[static_cast<size_t>(k)];
+    PanelState& panel = station.ui.panels[static_cast<size_t>(k)];
+    auto answer = deviceTransaction(station.port, station.clock, station.pump, identityRequest(address),
+                                    kIdentityAnswerLength, kIdentityChecksumOffset);
+    if (auto id = answer ? decodeIdentity(*answer) : std::nullopt) {
+        dev.modelCode = id->modelCode;
+        dev.secondIdentity = id->secondIdentity;
+        dev.busAddress = address;
+        panel.Conn = id->present;
+    }
+    dev.setCurrentScale = 100;
+    if (dev.modelCode == 0)
+        return false;
+    applyModelRow(dev);
+    for (int n = 0; n < kChannelsPerDevice; ++n) {
+        TileState& tile = panel.tiles[static_cast<size_t>(n)];
+        if (panel.Conn[static_cast<size_t>(n)]) {
+            tile.Txt = channelName(address, n);
+            station.ui.graphs[static_cast<size_t>(k)].setMaxY(0, dev.maxVoltage);
+            station.ui.graphs[static_cast<size_t>(k)].setMaxY(1, dev.maxCurrent);
+            tile.VolColor = station.ui.shpVol;
+            tile.CurColor = station.ui.shpCur;
+            tile.CapColor = station.ui.shpCap;
+            tile.WhColor = station.ui.shpPwr;
+        }
+        station.ui.gridView.at(slotOf(k, n) + 1, 0) = channelName(address, n);
+    }
+    std::string line = deviceListLine(address, dev.modelName, dev.maxVoltage, dev.maxCurrent);
+    station.ui.lstDev.push_back(line);
+    station.ui.treeDev.push_back({"dev" + std::to_string(k), line, "com", false});
+    return true;
+}
+
+}  // namespace
+
+ScanRange scanRange(int startNumber, int stopNumber)
+{
+    if (startNumber > stopNumber)
+        std::swap(startNumber, stopNumber);
+    return {startNumber - 1, stopNumber - 1};
+}
+
+std::string deviceListLine(int address, const std::string& modelName, float maxVoltage, float maxCurrent)
+{
+    return "设备" + formatNumber(address + 1, "00") + ": " + modelName + " (" + formatNumber(maxVoltage, "0.0") +
+           "V/" + formatNumber(maxCurrent, "0") + "A)";
+}
+
+void resetGridView(Station& station)
+{
+    TextGrid& grid = station.ui.gridView;
+    grid.resize(kUsedSlots + 1, 10);
+    for (int c = 0; c < 10; ++c)
+        grid.at(0, c) = kGridViewHeader[c];
+}
+
+ConnectResult connectBench(Station& station, int portNumber, ScanRange range,
+                           const std::function<void(const std::string&)>& progress)
+{
+    LinkTables& link = station.link;
+    if (station.port.isOpen())
+        return ConnectResult::AlreadyOpen;
+    if (!station.port.open(portNumber)) {
+        showMessage("错误的端口！", MsgIcon::Error);
+        return ConnectResult::WrongPort;
+    }
+    link.portNumber = portNumber;
+    link.firstAddress = range.firstAddress;
+    link.lastAddress = range.lastAddress;
+    IniFile(station.home + "/klv.ini").write("COMM", "PORT1", std::to_string(portNumber));
+    resetCommandSlots(station);
+
+    station.ui.lstDev.clear();
+    station.ui.treeDev.clear();
+    station.ui.treeDev.push_back({"com", "COM" + std::to_string(portNumber), "", false});
+    resetGridView(station);
+    for (int d = 0; d < kMaxDevices; ++d) {
+        link.devices[static_cast<size_t>(d)].modelCode = 0;
+        link.devices[static_cast<size_t>(d)].secondIdentity = 0;
+    }
+    resetTiles(station);
+
+    int k = 0;
+    for (int a = range.firstAddress; a <= range.lastAddress && k < kMaxDevices; ++a) {
+        if (progress)
+            progress("设备" + std::to_string(a + 1) + ":连接中...");
+        if (registerDevice(station, a, k))
+            ++k;
+    }
+    for (auto& node : station.ui.treeDev)
+        node.expanded = true;
+
+    for (int d = 0; d < kMaxDevices; ++d) {
+        PanelState& panel = station.ui.panels[static_cast<size_t>(d)];
+        bool present = link.devices[static_cast<size_t>(d)].modelCode != 0;
+        if (present)
+            link.connected = true;
+        for (int n = 0; n < kChannelsPerDevice; ++n)
+            panel.tiles[static_cast<size_t>(n)].Enable = present && panel.Conn[static_cast<size_t>(n)];
+        if (present)
+            panel.Bold = true;
+    }
+    return link.connected ? ConnectResult::Connected : ConnectResult::NoDevice;
+}
+
+bool disconnectBench(Station& station)
+{
+    for (int s = 0; s < kUsedSlots; ++s) {
+        if (station.link.slots[static_cast<size_t>(s)].running) {
+            showMessage("请先停止运行!", MsgIcon::Information);
+            return false;
+        }
+    }
+    station.ui.lstDev.clear();
+    station.ui.treeDev.clear();
+    resetTiles(station);
+    for (auto& panel : station.ui.panels)
+        for (auto& tile : panel.tiles)
+            tile.Enable = false;
+    station.link.connected = false;
+    return true;
+}
+
+}  // namespace klv

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QSerialPort>
+#include <functional>
+#include <string>
+
+#include "platform/serial_port.h"
+
+namespace klv {
+
+// The station's serial line over QSerialPort. Port numbers are turned into
+// device paths by the resolver (configured mapping or the system's ports).
+class QtSerialPort : public SerialPort {
+public:
+    using Resolver = std::function<std::string(int portNumber)>;
+    explicit QtSerialPort(Resolver resolver);
+
+    bool open(int portNumber) override;
+    void close() override;
+    bool isOpen() const override;
+    int bytesWaiting() override;
+    void discardInput() override;
+    Bytes readAll() override;
+    void write(const Bytes& bytes) override;
+
+    // Block up to ms for input; used by the event pump instead of spinning.
+    void waitForInput(int ms);
+
+private:
+    Resolver resolver_;
+    QSerialPort port_;
+};
+
+// Every serial port the system lists, by device path.
+std::vector<std::string> systemSerialPorts();
+
+}  // namespace klv

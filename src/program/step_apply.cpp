@@ -1,0 +1,92 @@
+#include "program/step_apply.h"
+
+#include "program/step_program.h"
+
+namespace klv {
+
+namespace {
+
+bool isDeviceIndex(int device) { return device >= 0 && device < kMaxDevices; }
+
+// Devices take indexes in the order they answered, so the occupied indexes are 0..count-1.
+int deviceCount(const LinkTables& link)
+{
+    int count = 0;
+    for (int d = 0; d < kMaxDevices; ++d)
+        count += link.devices[static_cast<size_t>(d)].modelCode != 0 ? 1 : 0;
+    return count;
+}
+
+std::vector<int> targetSlots(const std::string& target, int currentDevice, int devices)
+{
+    std::vector<int> slots;
+    if (target == kApplyAllTarget) {
+        for (int s = 0; s < devices * kChannelsPerDevice; ++s)
+            slots.push_back(s);
+    } else if (!isDeviceIndex(currentDevice)) {
+        return slots;
+    } else if (parseCellNumber(target)) {
+        const int channel = cellInteger(target);
+        if (channel >= 1 && channel <= kChannelsPerDevice)
+            slots.push_back(slotOf(currentDevice, channel - 1));
+    } else {
+        for (int n = 0; n < kChannelsPerDevice; ++n)
+            slots.push_back(slotOf(currentDevice, n));
+    }
+    return slots;
+}
+
+void applyToSlot(ProgramTables& program, int slot, const TextGrid& edited, int startStep, const DeviceEntry& device)
+{
+    const auto s = static_cast<size_t>(slot);
+    const StepCounts counts = countSteps(edited);
+    program.stepCount[s] = counts.stepCount;
+    program.loopCount[s] = counts.loopCount;
+    // Empty cells are copied too, so nothing of the slot's old program survives.
+    TextGrid& table = program.gridRun[s];
+    for (int r = 1; r <= kStepRows; ++r)
+        for (int c = kColMode; c <= kColTimeCount; ++c)
+            table.at(r, c) = edited.at(r, c);
+    const VoltageWindow window = voltageWindow(table, device);
+    program.upperVoltageLimit[s] = window.upper;
+    program.lowerVoltageLimit[s] = window.lower;
+    program.startStep[s] = startStep;
+}
+
+}  // namespace
+
+ApplyTargets offeredApplyTargets(const LinkTables& link, const RunTables& run, const UiTables& ui)
+{
+    ApplyTargets targets;
+    const int device = ui.currentDevice;
+    if (!isDeviceIndex(device))
+        return targets;
+    // The run engine reads a busy channel's table while it runs, so only idle channels are offered.
+    std::string selected;
+    for (int n = 0; n < kChannelsPerDevice; ++n) {
+        if (run.slots[static_cast<size_t>(slotOf(device, n))].busy)
+            continue;
+        targets.entries.push_back(std::to_string(n + 1));
+        if (ui.panels[static_cast<size_t>(device)].tiles[static_cast<size_t>(n)].sel)
+            selected = targets.entries.back();
+    }
+    const std::string deviceEntry = "设备" + std::to_string(link.devices[static_cast<size_t>(device)].busAddress + 1);
+    if (targets.entries.size() == kChannelsPerDevice)
+        targets.entries.push_back(deviceEntry);
+    bool anyBusy = false;
+    for (int s = 0; s < deviceCount(link) * kChannelsPerDevice; ++s)
+        anyBusy = anyBusy || run.slots[static_cast<size_t>(s)].busy;
+    if (!anyBusy)
+        targets.entries.push_back(kApplyAllTarget);
+    targets.preselect = selected.empty() ? deviceEntry : selected;
+    return targets;
+}
+
+void applyProgram(ProgramTables& program, const LinkTables& link, int currentDevice, const TextGrid& edited,
+                  int startStep, const std::string& target)
+{
+    for (int slot : targetSlots(target, currentDevice, deviceCount(link)))
+        applyToSlot(program, slot, edited, startStep, link.devices[static_cast<size_t>(slot / kChannelsPerDevice)]);
+}
+
+}  // namespace klv

@@ -1,0 +1,209 @@
+#include "run/backup_restore.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "platform/text_file.h"
+#include "program/step_program.h"
+#include "run/grid_rows.h"
+#include "run/live_data.h"
+#include "run/slot_tag.h"
+#include "station.h"
+
+namespace klv {
+
+namespace {
+
+constexpr const char* kStepPrefix = "工步:";
+constexpr size_t kStepLineMinChars = 5;  // the prefix, a step number and more
+
+std::vector<std::string> splitTabs(const std::string& text)
+{
+    std::vector<std::string> fields;
+    size_t begin = 0;
+    for (size_t tab; (tab = text.find('\t', begin)) != std::string::npos; begin = tab + 1)
+        fields.push_back(text.substr(begin, tab - begin));
+    fields.push_back(text.substr(begin));
+    return fields;
+}
+
+size_t charCount(const std::string& utf8)
+{
+    size_t count = 0;
+    for (unsigned char byte : utf8)
+        count += (byte & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+bool isStepLine(const std::string& line)
+{
+    return line.starts_with(kStepPrefix) && charCount(line) >= kStepLineMinChars;
+}
+
+bool isNumberLine(const std::string& line)
+{
+    return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
+}
+
+std::optional<int> wholeNumber(const std::string& text)
+{
+    if (!parseCellNumber(text))
+        return std::nullopt;
+    return cellInteger(text);
+}
+
+std::string fieldOrEmpty(const std::vector<std::string>& fields, size_t i)
+{
+    return i < fields.size() ? fields[i] : std::string();
+}
+
+// "工步:" k, then the five cells of row k. False when k or a loop row's count is no number.
+bool restoreStepLine(const std::string& line, TextGrid& table, int& stepCount, int& loopCount)
+{
+    const std::vector<std::string> fields = splitTabs(line.substr(std::strlen(kStepPrefix)));
+    const std::optional<int> k = wholeNumber(fields[0]);
+    // A row outside the table is as unreadable as no number at all.
+    if (!k || *k < 1 || *k > kStepRows)
+        return false;
+    table.at(*k, kColStepNo) = std::to_string(*k);
+    for (int c = kColMode; c <= kColTimeCount; ++c)
+        table.at(*k, c) = fieldOrEmpty(fields, static_cast<size_t>(c));
+    if (table.at(*k, kColMode) != stepModeLabel(kStepLoop)) {
+        stepCount = *k;
+        return true;
+    }
+    const std::optional<int> passes = wholeNumber(table.at(*k, kColTimeCount));
+    if (passes)
+        loopCount = *passes;
+    return passes.has_value();
+}
+
+struct Sample {
+    int seconds;
+    float current, voltage;
+};
+
+std::optional<Sample> parseSample(const std::string& line)
+{
+    const std::vector<std::string> fields = splitTabs(line);
+    if (fields.size() < 3)
+        return std::nullopt;
+    const auto t = parseCellNumber(fields[0]);
+    const auto current = parseCellNumber(fields[1]);
+    const auto voltage = parseCellNumber(fields[2]);
+    if (!t || !current || !voltage)
+        return std::nullopt;
+    // A test runs for days, so seconds take the whole int range, not the 16 bits of a cell integer.
+    const int seconds = static_cast<int>(std::clamp(std::round(*t), double(INT_MIN), double(INT_MAX)));
+    return Sample{seconds, toSingle(*current), toSingle(*voltage)};
+}
+
+size_t lastSampleIndex(const std::vector<std::string>& lines)
+{
+    for (size_t i = lines.size(); i-- > 0;)
+        if (isNumberLine(lines[i]))
+            return i;
+    return lines.size();
+}
+
+}  // namespace
+
+void FlowSums::add(int seconds, float current, float voltage)
+{
+    if (current != 0) {
+        const int dt = seconds - previous_;
+        charge_ += double(current) * dt;
+        energy_ += double(current) * voltage * dt;
+        seconds_ += dt;
+        previous_ = seconds;
+        zeroSeen_ = false;
+    } else if (!zeroSeen_) {
+        zeroSeen_ = true;
+    } else {
+        charge_ = 0;
+        energy_ = 0;
+        seconds_ = 0;
+        previous_ = seconds;
+    }
+}
+
+RestoreOutcome restoreSamples(Station& station, int slot, const std::string& path)
+{
+    const std::optional<std::vector<std::string>> lines = fileExists(path) ? readLines(path) : std::nullopt;
+    if (!lines)
+        return RestoreOutcome::Missing;
+    const auto s = static_cast<size_t>(slot);
+    TextGrid& table = station.program.gridRun[s];
+    int& stepCount = station.program.stepCount[s];
+    int& loopCount = station.program.loopCount[s];
+    stepCount = 0;
+    loopCount = 1;
+    // Only the last sample may switch the graph to this channel: fitting and redrawing the
+    // graph for every sample of a long test would cost time quadratic in its length.
+    const bool selected = station.ui.panels[static_cast<size_t>(deviceOfSlot(slot))]
+                              .tiles[static_cast<size_t>(channelOfSlot(slot))]
+                              .sel;
+    const size_t last = lastSampleIndex(*lines);
+    FlowSums sums;
+    int testSeconds = 0;
+    for (size_t i = 0; i < lines->size(); ++i) {
+        const std::string& line = (*lines)[i];
+        if (isStepLine(line)) {
+            if (!restoreStepLine(line, table, stepCount, loopCount))
+                return RestoreOutcome::Unreadable;
+        } else if (isNumberLine(line)) {
+            const std::optional<Sample> sample = parseSample(line);
+            if (!sample)
+                return RestoreOutcome::Unreadable;
+            curveRoutine(station, slot, sample->seconds, sample->voltage, sample->current, selected && i == last);
+            sums.add(sample->seconds, sample->current, sample->voltage);
+            testSeconds = sample->seconds;
+        }
+    }
+    RunSlot& run = station.run.slots[s];
+    station.link.slots[s].capacityWrap = toSingle(sums.ampSeconds() / 3600);
+    run.energyOffset = toSingle(sums.wattSeconds() / 3600);
+    run.stepSeconds = sums.seconds();
+    run.testSeconds = testSeconds;
+    return RestoreOutcome::Restored;
+}
+
+RestoreOutcome restoreResults(Station& station, int slot, const std::string& path)
+{
+    const std::optional<std::vector<std::string>> lines = fileExists(path) ? readLines(path) : std::nullopt;
+    if (!lines)
+        return RestoreOutcome::Missing;
+    const auto s = static_cast<size_t>(slot);
+    RunSlot& run = station.run.slots[s];
+    TextGrid& results = run.gridList;
+    int row = 0;
+    for (const std::string& line : *lines) {
+        if (!isNumberLine(line))
+            continue;
+        const std::vector<std::string> fields = splitTabs(line);
+        const std::optional<int> pass = wholeNumber(fields[0]);
+        const std::optional<int> step = wholeNumber(fieldOrEmpty(fields, 1));
+        if (!pass || !step)
+            return RestoreOutcome::Unreadable;
+        ++row;
+        if (row >= results.rows)
+            setGridRows(results, row + 1);
+        for (int c = 0; c < results.cols; ++c)
+            results.at(row, c) = fieldOrEmpty(fields, static_cast<size_t>(c));
+        setGridRows(results, results.rows + 1);
+        run.currentStep = *step + 1;
+        run.loopPass = *pass;
+        if (run.currentStep > station.program.stepCount[s]) {
+            run.currentStep = 1;
+            run.loopPass += 1;
+        }
+    }
+    return RestoreOutcome::Restored;
+}
+
+}  // namespace klv

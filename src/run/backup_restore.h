@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+namespace klv {
+
+struct Station;
+
+// Sums over the last stretch of current flow in a replay of ".bk0" samples, from which a
+// continued step gets back its capacity, energy and seconds. One zero-current sample is taken
+// as a dip; a second one in a row ends the stretch.
+class FlowSums {
+public:
+    void add(int seconds, float current, float voltage);
+    double ampSeconds() const { return charge_; }
+    double wattSeconds() const { return energy_; }
+    int seconds() const { return seconds_; }
+
+private:
+    double charge_ = 0, energy_ = 0;
+    int seconds_ = 0;
+    int previous_ = 0;
+    bool zeroSeen_ = false;
+};
+
+enum class RestoreOutcome {
+    Missing,     // no such file: nothing restored
+    Restored,    // read to its end
+    Unreadable,  // a number field could not be read: stopped at that line, what came before stays
+};
+
+// Reads a ".bk0" back into the slot: "工步:" lines into the step table with the step and loop
+// count, sample lines replayed onto the device's graph, and at the end of the file the capacity
+// and energy of the last stretch of current flow as offsets, its seconds as the step seconds
+// and the last sample's time as the test seconds.
+RestoreOutcome restoreSamples(Station& station, int slot, const std::string& path);
+
+// Reads a ".bk1" back: each result line fills the next results-table row, which gains a row,
+// and the current step and loop pass move on past it (to the next pass after the last step).
+RestoreOutcome restoreResults(Station& station, int slot, const std::string& path);
+
+}  // namespace klv

@@ -1,0 +1,114 @@
+#include "run/channel_ops.h"
+
+#include <string>
+
+#include "common/format.h"
+#include "link/command_set.h"
+#include "program/step_program.h"
+#include "run/backup_files.h"
+#include "run/backup_restore.h"
+#include "run/logs.h"
+#include "run/slot_tag.h"
+#include "station.h"
+
+namespace klv {
+
+namespace {
+
+// "启动通道" 2-4 出错: a start or continue refused while the channel is in voltage error.
+void refuse(Station& station, int slot, const std::string& verb)
+{
+    const int address = station.link.devices[static_cast<size_t>(deviceOfSlot(slot))].busAddress;
+    const std::string line = logTime(station.clock.now()) + "  " + verb + "通道" + std::to_string(address + 1) + "-" +
+                             std::to_string(channelOfSlot(slot) + 1) + "出错";
+    station.ui.history.push_back(line);
+    sysLog(station, line);
+}
+
+// A fresh plot and fresh counts for the channel: its two curves, the graph's time origin,
+// the plotting memory, and the capacity and energy the device and the offsets hold.
+void resetChannel(Station& station, int slot)
+{
+    const int n = channelOfSlot(slot);
+    CurveGraph& graph = station.ui.graphs[static_cast<size_t>(deviceOfSlot(slot))];
+    graph.Clear(2 * n);
+    graph.Clear(2 * n + 1);
+    graph.setMinX(0);
+
+    RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
+    run.timeAxisEnd = 0;
+    run.volTop = run.volBottom = run.curTop = run.curBottom = 0;
+    SlotLink& link = station.link.slots[static_cast<size_t>(slot)];
+    link.capacity = link.capacityWrap = link.energy = 0;
+    run.energyOffset = 0;
+    run.stepSeconds = 0;
+    run.phase = kPhaseLoad;
+}
+
+}  // namespace
+
+void startChannel(Station& station, int slot)
+{
+    RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
+    if (run.voltageError) {
+        refuse(station, slot, "启动");
+        return;
+    }
+    resetChannel(station, slot);
+    run.testSeconds = 0;
+    run.resume = false;
+    run.busy = true;
+    const int startStep = station.program.startStep[static_cast<size_t>(slot)];
+    run.currentStep = startStep >= 1 ? startStep : 1;
+    run.loopPass = 1;
+    run.backupBase = backupBaseName(station, slot);
+    createBackupFiles(station, slot, run.backupBase);
+}
+
+void continueChannel(Station& station, int slot)
+{
+    const auto s = static_cast<size_t>(slot);
+    RunSlot& run = station.run.slots[s];
+    if (run.voltageError) {
+        refuse(station, slot, "继续");
+        return;
+    }
+    resetChannel(station, slot);
+    run.currentStep = 1;
+    station.program.startStep[s] = 1;
+    run.loopPass = 1;
+    const std::string base = backupBaseName(station, slot);
+
+    const RestoreOutcome program = restoreSamples(station, slot, base + ".bk0");
+    if (program == RestoreOutcome::Unreadable)
+        return;
+    const RestoreOutcome results = restoreResults(station, slot, base + ".bk1");
+    if (results == RestoreOutcome::Unreadable)
+        return;
+    const DeviceEntry& device = station.link.devices[static_cast<size_t>(deviceOfSlot(slot))];
+    const VoltageWindow window = voltageWindow(station.program.gridRun[s], device);
+    station.program.upperVoltageLimit[s] = window.upper;
+    station.program.lowerVoltageLimit[s] = window.lower;
+
+    // Without the results there is no telling where the test stood, and without the
+    // program there is nothing to run: either way the channel stays idle.
+    if (program == RestoreOutcome::Missing || results == RestoreOutcome::Missing)
+        return;
+    if (run.loopPass <= station.program.loopCount[s]) {
+        run.busy = true;
+        run.resume = true;
+        run.backupBase = base;
+    }
+}
+
+void stopChannel(Station& station, int slot)
+{
+    AddCmd(station, slot, kQueueStop);
+    RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
+    run.busy = false;
+    for (int row = 1; row <= kStepRows; ++row)
+        run.stepRowColor[static_cast<size_t>(row)] = kColorButtonFace;
+    autoSave(station, slot);
+}
+
+}  // namespace klv

@@ -1,0 +1,51 @@
+#include "run/live_data.h"
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "run/backup_files.h"
+#include "run/logs.h"
+#include "run/slot_tag.h"
+#include "station.h"
+
+namespace klv {
+
+namespace {
+
+void record(Station& station, int slot)
+{
+    const RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
+    const SlotLink& link = station.link.slots.at(static_cast<size_t>(slot));
+    const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
+    const DeviceEntry& dev = station.link.devices.at(static_cast<size_t>(d));
+    // A reading above the device's rating is an error, not a sample.
+    if (!run.busy || link.voltage > dev.maxVoltage)
+        return;
+    const bool selected = station.ui.panels.at(static_cast<size_t>(d)).tiles.at(static_cast<size_t>(n)).sel;
+    curveRoutine(station, slot, run.testSeconds, link.voltage, link.current, selected);
+    if (run.backupBase.empty())
+        return;
+    const CurveGraph& graph = station.ui.graphs.at(static_cast<size_t>(d));
+    const float seconds = graph.DpX(2 * n, graph.DpCnt(2 * n) - 1);
+    if (!appendSample(run.backupBase, sampleLine(seconds, link.current, link.voltage, dev.readingCurrentScale)))
+        throw std::runtime_error("cannot append to " + run.backupBase + ".bk0");
+}
+
+}  // namespace
+
+void recordStep(Station& station, int slot)
+{
+    try {
+        record(station, slot);
+    } catch (const std::exception& e) {
+        klvLog(station, "ErrShowData2(" + std::to_string(slot) + ")", e.what());
+    }
+}
+
+void installLiveData(Station& station)
+{
+    station.onLiveData = [&station](int slot) { recordStep(station, slot); };
+}
+
+}  // namespace klv

@@ -1,0 +1,25 @@
+#include "ui/curve_points.h"
+
+#include <climits>
+#include <stdexcept>
+
+namespace klv {
+
+void CurvePoints::push_back(CurvePoint p)
+{
+    if (count_ == INT_MAX)
+        throw std::length_error("curve point count exhausted");
+    if (static_cast<std::size_t>(count_) == capacity())
+        blocks_.push_back(std::make_unique_for_overwrite<CurvePoint[]>(kBlockSize));
+    (*this)[count_] = p;
+    ++count_;
+}
+
+void CurvePoints::clear()
+{
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    count_ = 0;
+}
+
+}  // namespace klv

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace klv {
+
+struct Station;
+
+// What the main window does to the tables when it loads: folders and
+// configuration file, legend colours, one graph of sixteen curves per device,
+// the list grid's header, and every tile and registry entry cleared.
+void startUpStation(Station& station);
+
+}  // namespace klv

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <string>
+
+// klv-sim running in the background on a pseudo-terminal linked at a path.
+class SimProcess {
+public:
+    SimProcess(const std::string& linkPath, const QStringList& extraArgs);
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    bool started() const { return started_; }
+    void kill();
+    // Ask it to stop with SIGTERM; its exit code, or -1 when it did not exit.
+    int terminate();
+
+private:
+    QProcess process_;
+    bool started_ = false;
+};
+
+// Write the klv.ini of a program folder that maps COM1 to the link path.
+void writeBenchIni(const std::string& home, const std::string& linkPath);
