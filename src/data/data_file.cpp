@@ -46,8 +46,13 @@ void writeDataFiles(const Station& station, int slot, const std::string& base)
     } catch (const std::exception&) {
         points = 0;
     }
-    if (data.empty() || !writeLines(base + ".dat", data) || points == 0)
+    if (data.empty() || !writeLines(base + ".dat", data))
         return;
+    if (points == 0) {
+        // A result file left by an earlier test under this name would be read with these data.
+        removeFile(base + ".run");
+        return;
+    }
 
     std::vector<std::string> results;
     try {

@@ -79,12 +79,13 @@ TEST(DataFileWriterTest, AChannelWithoutPointsGetsAHeaderOnlyDataFile)
     bench.setProgram(5, kTwoStepsAndLoop, 2);
     bench.setResult(5, 1, {"1", "1", "恒流放", "0.512", "1.843", "01:02:03"});
     const std::string base = bench.home.path() + "/empty";
+    ASSERT_TRUE(writeLines(base + ".run", {"a result file of an earlier test"}));
     writeDataFiles(bench.station, 5, base);
 
     const auto lines = linesOf(base + ".dat");
     ASSERT_EQ(lines.size(), 7u);  // device, channel, two steps, loop row, banner, column titles
     EXPECT_EQ(lines.back(), "Time(S)\tCur(A)\tVol(V)");
-    EXPECT_FALSE(fileExists(base + ".run"));
+    EXPECT_FALSE(fileExists(base + ".run"));  // an older one would be read as this test's results
 }
 
 TEST(DataFileWriterTest, AFailureEndsTheWritingAndKeepsWhatWasWritten)
