@@ -186,8 +186,9 @@ TEST_F(RunEngineTest, StopsBeforeTheTimeLimitAreJudgedAgainstTheCutOff)
         EXPECT_EQ(backedUp.size(), c.rejection.empty() ? 1u : 0u);
         EXPECT_EQ(takeCommand(), c.rejection.empty() ? kQueueNothing : kQueueStop);
         ASSERT_EQ(klvLogLines().size(), logged + (c.rejection.empty() ? 0 : 1));
-        if (!c.rejection.empty())
+        if (!c.rejection.empty()) {
             EXPECT_TRUE(klvLogLines().back().ends_with(c.rejection)) << klvLogLines().back();
+        }
     }
 }
 
