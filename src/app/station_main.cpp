@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QMainWindow>
+#include <clocale>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
         headless = headless || a == "--headless";
     if (headless) {
         QCoreApplication app(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");  // Qt took the system locale; every number text uses a point
         std::string error;
         auto options = klv::parseHeadless(args, error);
         if (!options) {
@@ -23,6 +25,7 @@ int main(int argc, char** argv)
         return klv::runHeadless(*options);
     }
     QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("多通道电池测试系统"));
     window.show();
