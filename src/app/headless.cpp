@@ -34,10 +34,10 @@ bool present(const Station& station, int d, int n)
            station.ui.panels[static_cast<size_t>(d)].Conn[static_cast<size_t>(n)];
 }
 
-std::string channelName(const Station& station, int slot)
+std::string nameOfSlot(const Station& station, int slot)
 {
     int d = slot / kChannelsPerDevice, n = slot % kChannelsPerDevice;
-    return std::to_string(station.link.devices[static_cast<size_t>(d)].busAddress + 1) + "-" + std::to_string(n + 1);
+    return channelName(station.link.devices[static_cast<size_t>(d)].busAddress, n);
 }
 
 void printReadings(const Station& station)
@@ -47,7 +47,7 @@ void printReadings(const Station& station)
             if (!present(station, d, n))
                 continue;
             const SlotLink& s = station.link.slots[static_cast<size_t>(slotOf(d, n))];
-            std::printf("%s running=%d V=%s I=%s Ah=%s Wh=%s offline=%d\n", channelName(station, slotOf(d, n)).c_str(),
+            std::printf("%s running=%d V=%s I=%s Ah=%s Wh=%s offline=%d\n", nameOfSlot(station, slotOf(d, n)).c_str(),
                         s.running ? 1 : 0, shortText(s.voltage).c_str(), shortText(s.current).c_str(),
                         shortText(s.capacityWrap + s.capacity).c_str(), shortText(s.energy).c_str(),
                         station.link.devices[static_cast<size_t>(d)].offline ? 1 : 0);
@@ -63,7 +63,7 @@ void printProgress(const Station& station, const std::vector<int>& slots)
         if (!station.run.slots[static_cast<size_t>(s)].busy)
             continue;
         auto cell = [&](int c) { return station.ui.gridView.at(s + 1, c).c_str(); };
-        std::printf("%s loop=%s step=%s state=%s V=%s I=%s Ah=%s time=%s\n", channelName(station, s).c_str(), cell(1),
+        std::printf("%s loop=%s step=%s state=%s V=%s I=%s Ah=%s time=%s\n", nameOfSlot(station, s).c_str(), cell(1),
                     cell(2), cell(3), cell(4), cell(5), cell(6), cell(8));
     }
     std::fflush(stdout);

@@ -16,11 +16,6 @@ namespace {
 const char* const kGridViewHeader[] = {"通道", "循环", "工步", "模式", "电压(V)",
                                         "电流(A)", "容量(Ah)", "能量(Wh)", "时间", "状态"};
 
-std::string channelName(int address, int channel)
-{
-    return std::to_string(address + 1) + "-" + std::to_string(channel + 1);
-}
-
 void resetTiles(Station& station)
 {
     for (auto& panel : station.ui.panels) {

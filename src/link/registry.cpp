@@ -19,6 +19,11 @@ constexpr ModelRow kModels[] = {
 };
 }  // namespace
 
+std::string channelName(int address, int channel)
+{
+    return std::to_string(address + 1) + "-" + std::to_string(channel + 1);
+}
+
 ModelRow modelRow(int code)
 {
     for (const auto& row : kModels)

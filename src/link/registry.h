@@ -62,6 +62,9 @@ struct LinkTables {
     bool pollBusy = false;  // a poll tick is waiting for an answer
 };
 
+// The operator's name of a channel: bus address + 1, "-", channel + 1 (address 0, channel 2: 1-3).
+std::string channelName(int address, int channel);
+
 // The row of a model code; unknown codes get the fallback row "未知<code>" with ratings 0.
 ModelRow modelRow(int code);
 // Fill the device's name, ratings and scales from its model row.

@@ -96,8 +96,8 @@ bool appendResult(const std::string& base, const std::string& line) { return app
 std::string autoSaveBaseName(Station& station, int slot)
 {
     const DeviceEntry& device = station.link.devices.at(static_cast<size_t>(slot / kChannelsPerDevice));
-    return station.home + "/Data/" + dateTimeStamp(station.clock.now()) + "-" + std::to_string(device.busAddress + 1) +
-           "-" + std::to_string(slot % kChannelsPerDevice + 1);
+    return station.home + "/Data/" + dateTimeStamp(station.clock.now()) + "-" +
+           channelName(device.busAddress, slot % kChannelsPerDevice);
 }
 
 void autoSave(Station& station, int slot)

@@ -58,8 +58,7 @@ std::string subject(const Station& station, ChannelOp op, OpScope scope)
     case OpScope::Device:
         return verb(op) + ("设备" + std::to_string(d + 1));
     case OpScope::Channel:
-        return verb(op) + ("通道" + std::to_string(device(station, d).busAddress + 1) + "-" +
-                           std::to_string(station.ui.selectedChannel + 1));
+        return verb(op) + ("通道" + channelName(device(station, d).busAddress, station.ui.selectedChannel));
     case OpScope::Selected:
         break;
     }

@@ -19,8 +19,7 @@ namespace {
 void refuse(Station& station, int slot, const std::string& verb)
 {
     const int address = station.link.devices[static_cast<size_t>(deviceOfSlot(slot))].busAddress;
-    const std::string line = logTime(station.clock.now()) + "  " + verb + "通道" + std::to_string(address + 1) + "-" +
-                             std::to_string(channelOfSlot(slot) + 1) + "出错";
+    const std::string line = logTime(station.clock.now()) + "  " + verb + "通道" + channelName(address, channelOfSlot(slot)) + "出错";
     station.ui.history.push_back(line);
     sysLog(station, line);
 }

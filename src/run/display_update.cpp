@@ -169,7 +169,7 @@ struct View {
 
     std::string caption(const char* word) const
     {
-        return std::to_string(dev.busAddress + 1) + "-" + std::to_string(channelOfSlot(slot) + 1) + "  " + word;
+        return channelName(dev.busAddress, channelOfSlot(slot)) + "  " + word;
     }
 
     void update()
