@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -12,6 +15,25 @@ namespace klv {
 namespace {
 
 constexpr size_t kMaxValue = 254;  // a 255-character buffer holds 254 and the terminator
+
+// The buffer counts bytes of the file's encoding, GBK, where a Chinese character
+// takes two: a value is cut to 254 GBK bytes, and never inside a character.
+std::string cutValue(const std::string& utf8)
+{
+    if (utf8.size() <= kMaxValue)  // GBK never takes more bytes than UTF-8
+        return utf8;
+    std::string gbk = utf8ToGbk(utf8);
+    if (gbk.size() <= kMaxValue)
+        return utf8;
+    size_t end = 0;
+    while (end < gbk.size()) {
+        size_t width = static_cast<unsigned char>(gbk[end]) >= 0x81 ? 2 : 1;
+        if (end + width > kMaxValue)
+            break;
+        end += width;
+    }
+    return gbkToUtf8(gbk.substr(0, end));
+}
 
 std::string trim(const std::string& s)
 {
@@ -53,15 +75,59 @@ std::optional<std::pair<std::string, std::string>> entryOf(const std::string& li
     return std::make_pair(trim(t.substr(0, eq)), trim(t.substr(eq + 1)));
 }
 
+// The file's lines as they lie on disk. A write puts back every line it does
+// not own byte for byte, even one that is not GBK text (a hand edit in another
+// encoding, a file cut short mid-character): decoding it and encoding it again
+// would turn those bytes into '?'.
+std::optional<std::vector<std::string>> rawLines(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    if (!f)
+        return std::nullopt;
+    std::string content;
+    try {
+        content.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        return std::nullopt;  // a folder by that name, or a read error: as if there were no file
+    }
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find('\n', start);
+        if (end == std::string::npos)
+            end = content.size();
+        size_t stop = (end > start && content[end - 1] == '\r') ? end - 1 : end;
+        lines.push_back(content.substr(start, stop - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool writeRawLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    std::string bytes;
+    for (const auto& line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    if (!f)
+        return false;
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    f.close();
+    return !f.fail();
+}
+
 }  // namespace
 
 std::string IniFile::read(const std::string& section, const std::string& key, const std::string& fallback) const
 {
-    auto lines = readLines(path_);
+    auto lines = rawLines(path_);
     if (!lines)
-        return fallback.substr(0, kMaxValue);
+        return cutValue(fallback);
     bool inSection = false;
-    for (const auto& line : *lines) {
+    for (const auto& raw : *lines) {
+        const std::string line = gbkToUtf8(raw);
         if (auto s = sectionOf(line)) {
             inSection = sameText(*s, section);
             continue;
@@ -73,20 +139,22 @@ std::string IniFile::read(const std::string& section, const std::string& key, co
             std::string v = entry->second;
             if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
                 v = v.substr(1, v.size() - 2);
-            return v.substr(0, kMaxValue);
+            return cutValue(v);
         }
     }
-    return fallback.substr(0, kMaxValue);
+    return cutValue(fallback);
 }
 
 bool IniFile::write(const std::string& section, const std::string& key, const std::string& value) const
 {
-    std::vector<std::string> lines = readLines(path_).value_or(std::vector<std::string>{});
-    const std::string entry = key + "=" + value;
+    // Lines are parsed as text (a GBK trail byte may look like '[' or '=') but kept as bytes.
+    std::vector<std::string> lines = rawLines(path_).value_or(std::vector<std::string>{});
+    const std::string entry = utf8ToGbk(key + "=" + value);
     bool inSection = false;
     std::optional<size_t> lastOfSection;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (auto s = sectionOf(lines[i])) {
+        const std::string text = gbkToUtf8(lines[i]);
+        if (auto s = sectionOf(text)) {
             if (inSection)
                 break;
             inSection = sameText(*s, section);
@@ -96,21 +164,21 @@ bool IniFile::write(const std::string& section, const std::string& key, const st
         }
         if (!inSection)
             continue;
-        auto e = entryOf(lines[i]);
+        auto e = entryOf(text);
         if (e && sameText(e->first, key)) {
             lines[i] = entry;
-            return writeLines(path_, lines);
+            return writeRawLines(path_, lines);
         }
-        if (!trim(lines[i]).empty())
+        if (!trim(text).empty())
             lastOfSection = i;
     }
     if (lastOfSection) {
         lines.insert(lines.begin() + static_cast<long>(*lastOfSection) + 1, entry);
     } else {
-        lines.push_back("[" + section + "]");
+        lines.push_back(utf8ToGbk("[" + section + "]"));
         lines.push_back(entry);
     }
-    return writeLines(path_, lines);
+    return writeRawLines(path_, lines);
 }
 
 }  // namespace klv

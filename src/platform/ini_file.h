@@ -6,7 +6,7 @@ namespace klv {
 
 // The station's configuration file, read and written key by key the way the
 // classic profile-string routines do: sections and keys match without regard
-// to case, values are cut at 254 characters, and a write rewrites only its
+// to case, values are cut at 254 bytes of GBK, and a write rewrites only its
 // own line, keeping comments and every other line as they were.
 class IniFile {
 public:

@@ -91,7 +91,7 @@ bool appendLines(const std::string& path, const std::vector<std::string>& lines)
 std::optional<std::vector<std::string>> readLines(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
-    if (!f)
+    if (!f || !fileExists(path))  // a folder opens, then fails every read
         return std::nullopt;
     std::string content((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     std::vector<std::string> lines;

@@ -29,6 +29,7 @@ TEST(TextFileTest, WritesGbkWithCrLfAndReadsBackUtf8)
     ASSERT_TRUE(lines);
     EXPECT_EQ(*lines, (std::vector<std::string>{"工步", "1\t2", "恒流放"}));
     EXPECT_FALSE(readLines(dir.path() + "/missing.txt"));
+    EXPECT_FALSE(readLines(dir.path()));  // a folder where a file was expected
     EXPECT_FALSE(appendLine(dir.path() + "/no/such/folder.log", "x"));
 }
 
