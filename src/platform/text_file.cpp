@@ -1,5 +1,6 @@
 #include "platform/text_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -13,6 +14,9 @@ namespace {
 
 std::string convert(const std::string& in, const char* to, const char* from)
 {
+    // ASCII reads the same in GBK and UTF-8; most lines the station writes are numbers.
+    if (std::all_of(in.begin(), in.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return in;
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return in;
