@@ -1,0 +1,384 @@
+// Data files of long tests, the run tick of a full station, and the memory of a
+// station whose every channel holds a multi-day curve.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/data_file.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "platform/virtual_event_pump.h"
+#include "program/program_tables.h"
+#include "program/step_apply.h"
+#include "program/step_program.h"
+#include "run/channel_ops.h"
+#include "run/run_engine.h"
+#include "station.h"
+#include "ui/station_startup.h"
+
+namespace {
+
+double wallNow()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// CPU time of this thread: on a machine busy with other work it shows the cost without the waiting.
+double cpuNow()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// A port with nothing behind it: the benchmarks drive the tables by hand, as the poll would.
+class NullPort : public klv::SerialPort {
+public:
+    bool open(int) override { return false; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    int bytesWaiting() override { return 0; }
+    void discardInput() override {}
+    klv::Bytes readAll() override { return {}; }
+    void write(const klv::Bytes&) override {}
+};
+
+// A program folder of our own under /tmp, removed when the benchmark is done with it.
+struct TempHome {
+    TempHome()
+    {
+        char pattern[] = "/tmp/klv-dbench-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        path = made ? made : "/tmp";
+    }
+    ~TempHome()
+    {
+        std::error_code ignored;
+        if (path != "/tmp")
+            std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
+// A station in a fresh folder with no bench behind it, set up as the main window sets it up.
+struct BenchStation {
+    TempHome home;
+    klv::VirtualClock clock{0, {2024, 3, 12, 9, 30, 5}};
+    klv::VirtualEventPump pump{clock};
+    NullPort port;
+    klv::Station station{home.path, port, clock, pump};
+
+    BenchStation() { klv::startUpStation(station); }
+
+    // Six TAL-M5 devices (4.5 V, currents as "0.000") with all eight channels present.
+    void addDevices(int count)
+    {
+        for (int d = 0; d < count; ++d) {
+            klv::DeviceEntry& dev = station.link.devices[static_cast<size_t>(d)];
+            dev.modelCode = 22;
+            dev.busAddress = d;
+            klv::applyModelRow(dev);
+            station.ui.panels[static_cast<size_t>(d)].Conn.fill(true);
+        }
+    }
+
+    // One discharge step without a time limit, applied to every channel of every device.
+    void applyDischarge()
+    {
+        klv::TextGrid edited = klv::newStepTable();
+        const char* row[] = {"恒流放", "01.00", "02.75", "00.05", "0"};
+        for (int c = 0; c < 5; ++c)
+            edited.at(1, c + 1) = row[c];
+        klv::applyProgram(station.program, station.link, 0, edited, 1, klv::kApplyAllTarget);
+    }
+};
+
+// A cell over a long test: the voltage swings slowly, the current wanders a little.
+float cellVoltage(int i) { return 3.7f + 0.5f * std::sin(static_cast<float>(i) / 7000.0f); }
+float cellCurrent(int i) { return 1.0f + 0.02f * std::sin(static_cast<float>(i) * 0.37f); }
+
+constexpr int kRecords = 1'000'000;
+
+// One data file of a million records, written once for the loader benchmarks. Times are
+// even seconds up to 1 999 998: whole numbers a single-precision X holds exactly.
+struct MillionFile {
+    BenchStation bench;
+    std::string base;
+    int headerLines = 0;  // lines before the column header
+
+    MillionFile()
+    {
+        bench.addDevices(1);
+        bench.applyDischarge();
+        fill(bench.station);
+        base = bench.home.path + "/million";
+        klv::writeDataFiles(bench.station, 0, base);
+        std::ifstream in(base + ".dat", std::ios::binary);
+        for (std::string line; std::getline(in, line) && !line.starts_with("Time(S)");)
+            ++headerLines;
+    }
+
+    static void fill(klv::Station& station)
+    {
+        klv::CurveGraph& graph = station.ui.graphs[0];
+        for (int i = 0; i < kRecords; ++i) {
+            const float t = static_cast<float>(2 * i);
+            graph.AddXY(0, t, cellVoltage(i));
+            graph.AddXY(1, t, cellCurrent(i));
+        }
+    }
+
+    static MillionFile& get()
+    {
+        static MillionFile file;
+        return file;
+    }
+};
+
+// The writer from a graph of a million points per curve to base.dat and base.run.
+void DataFile_Write1M(benchmark::State& state)
+{
+    BenchStation bench;
+    bench.addDevices(1);
+    bench.applyDischarge();
+    MillionFile::fill(bench.station);
+    const std::string base = bench.home.path + "/written";
+    for (auto _ : state) {
+        const double t0 = wallNow();
+        klv::writeDataFiles(bench.station, 0, base);
+        state.SetIterationTime(wallNow() - t0);
+    }
+    std::error_code ignored;
+    state.counters["dat_MB"] = static_cast<double>(std::filesystem::file_size(base + ".dat", ignored)) / 1e6;
+}
+BENCHMARK(DataFile_Write1M)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Our loader on the million-record file: the best of a few runs, wall and CPU, against a busy machine.
+struct LoaderTimes {
+    double wall = 1e9, cpu = 1e9;
+    size_t records = 0;
+    bool complete = false;
+};
+
+LoaderTimes timeOurLoader(const std::string& datPath, int runs)
+{
+    LoaderTimes times;
+    for (int r = 0; r < runs; ++r) {
+        const double w0 = wallNow(), c0 = cpuNow();
+        klv::LoadedData data = klv::loadDataFile(datPath);
+        times.cpu = std::min(times.cpu, cpuNow() - c0);
+        times.wall = std::min(times.wall, wallNow() - w0);
+        times.records = data.records.size();
+        times.complete = data.complete;
+        benchmark::DoNotOptimize(data.records.data());
+    }
+    return times;
+}
+
+void DataFile_Load1M(benchmark::State& state)
+{
+    MillionFile& file = MillionFile::get();
+    size_t records = 0;
+    bool complete = false;
+    for (auto _ : state) {
+        const double t0 = wallNow();
+        klv::LoadedData data = klv::loadDataFile(file.base + ".dat");
+        state.SetIterationTime(wallNow() - t0);
+        records = data.records.size();
+        complete = data.complete;
+    }
+    if (records != kRecords || !complete)
+        state.SkipWithError("the loader did not read back the million records and the result file");
+    state.counters["records"] = static_cast<double>(records);
+}
+BENCHMARK(DataFile_Load1M)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// pandas read_csv on the same .dat (its header lines skipped, GBK), timed inside Python around
+// read_csv alone, best of the runs. Debian's interpreter: the first python3 on PATH may lack pandas.
+struct PandasResult {
+    bool ok = false;
+    std::string message;
+    double seconds = 0, cpuSeconds = 0;
+    long rows = 0;
+};
+
+PandasResult runPandas(const std::string& datPath, int skipRows, int runs)
+{
+    const std::string script =
+        "import sys, time\n"
+        "try:\n"
+        "    import pandas as pd\n"
+        "except Exception as e:\n"
+        "    print('NOPANDAS', e); sys.exit(0)\n"
+        "best = cpu = None\n"
+        "for _ in range(" + std::to_string(runs) + "):\n"
+        "    t0, c0 = time.perf_counter(), time.process_time()\n"
+        "    df = pd.read_csv(sys.argv[1], sep='\\t', skiprows=" + std::to_string(skipRows) + ", encoding='gbk')\n"
+        "    c = time.process_time() - c0\n"
+        "    t = time.perf_counter() - t0\n"
+        "    best = t if best is None else min(best, t)\n"
+        "    cpu = c if cpu is None else min(cpu, c)\n"
+        "print('SECONDS', repr(best), repr(cpu), len(df), len(df.columns))\n";
+    const std::string scriptPath = std::filesystem::path(datPath).parent_path() / "read_csv.py";
+    {
+        std::ofstream out(scriptPath);
+        out << script;
+    }
+    PandasResult result;
+    const std::string command = "/usr/bin/python3 '" + scriptPath + "' '" + datPath + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        result.message = "cannot run /usr/bin/python3";
+        return result;
+    }
+    std::string output;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    const int status = pclose(pipe);
+    const size_t at = output.find("SECONDS ");
+    if (at == std::string::npos) {
+        result.message = output.find("NOPANDAS") != std::string::npos
+                             ? "pandas is not importable by /usr/bin/python3 (install python3-pandas): " + output
+                             : "/usr/bin/python3 failed (status " + std::to_string(status) + "): " + output;
+        return result;
+    }
+    long columns = 0;
+    if (std::sscanf(output.c_str() + at, "SECONDS %lf %lf %ld %ld", &result.seconds, &result.cpuSeconds, &result.rows,
+                    &columns) != 4) {
+        result.message = "unreadable answer from the pandas run: " + output;
+        return result;
+    }
+    result.ok = columns == 3;
+    if (!result.ok)
+        result.message = "pandas read " + std::to_string(columns) + " columns, not 3";
+    return result;
+}
+
+void DataFile_LoadVsPandas1M(benchmark::State& state)
+{
+    MillionFile& file = MillionFile::get();
+    constexpr int runs = 3;
+    const PandasResult pandas = runPandas(file.base + ".dat", file.headerLines, runs);
+    if (!pandas.ok) {
+        state.SkipWithError(pandas.message.c_str());
+        for (auto _ : state) {
+        }
+        return;
+    }
+    LoaderTimes ours;
+    for (auto _ : state) {
+        ours = timeOurLoader(file.base + ".dat", runs);
+        state.SetIterationTime(ours.wall);
+    }
+    if (ours.records != kRecords || !ours.complete || pandas.rows != kRecords) {
+        state.SkipWithError("the two readers did not both read the million records");
+        return;
+    }
+    // The goal is on wall time, as read_csv is timed with perf_counter; CPU times are beside it
+    // because the machine running the benchmarks may be shared.
+    state.counters["ours_ms"] = ours.wall * 1e3;
+    state.counters["pandas_ms"] = pandas.seconds * 1e3;
+    state.counters["ratio"] = pandas.seconds / ours.wall;
+    state.counters["ours_cpu_ms"] = ours.cpu * 1e3;
+    state.counters["pandas_cpu_ms"] = pandas.cpuSeconds * 1e3;
+    state.counters["ratio_cpu"] = pandas.cpuSeconds / ours.cpu;
+}
+BENCHMARK(DataFile_LoadVsPandas1M)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Resident size of the process from the kernel, in bytes.
+double residentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS:"))
+            return std::stod(line.substr(6)) * 1024.0;
+    return 0;
+}
+
+// A full station after 50 hours at one point a second: six graphs × 16 curves × 180 000 points.
+void StationMemory_48x180k(benchmark::State& state)
+{
+    constexpr int points = 180'000;
+    for (auto _ : state) {
+        // What earlier benchmarks freed goes back to the system first, so the growth is this station's.
+        malloc_trim(0);
+        const double before = residentBytes();
+        auto bench = std::make_unique<BenchStation>();
+        bench->addDevices(klv::kMaxDevices);
+        bench->applyDischarge();
+        for (klv::CurveGraph& graph : bench->station.ui.graphs)
+            for (int i = 0; i < points; ++i)
+                for (int n = 0; n < klv::kChannelsPerDevice; ++n) {
+                    const float t = static_cast<float>(i);
+                    graph.AddXY(2 * n, t, cellVoltage(i + 1000 * n));
+                    graph.AddXY(2 * n + 1, t, cellCurrent(i + 1000 * n));
+                }
+        const double after = residentBytes();
+        benchmark::DoNotOptimize(bench.get());
+        state.counters["station_MB"] = (after - before) / 1e6;
+        state.counters["process_MB"] = after / 1e6;
+        state.counters["points_MB"] =
+            static_cast<double>(klv::kMaxDevices) * 16 * points * sizeof(klv::CurvePoint) / 1e6;
+        state.counters["under_250MB"] = (after - before) < 250e6 ? 1 : 0;
+    }
+}
+BENCHMARK(StationMemory_48x180k)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// One run tick over 48 busy channels in their running phase, display update included.
+void RunTick_48Busy(benchmark::State& state)
+{
+    BenchStation bench;
+    bench.addDevices(klv::kMaxDevices);
+    bench.applyDischarge();
+    klv::Station& station = bench.station;
+    constexpr int channels = klv::kMaxDevices * klv::kChannelsPerDevice;
+    for (int s = 0; s < channels; ++s) {
+        klv::startChannel(station, s);
+        klv::SlotLink& link = station.link.slots[static_cast<size_t>(s)];
+        link.running = true;
+        link.voltage = 3.5f + 0.01f * static_cast<float>(s);
+        link.current = 1.0f;
+        link.capacity = 0.25f;
+        link.energy = 0.9f;
+    }
+    // Load the step, then the first running tick: from here on every tick is an ordinary running tick,
+    // and a step without a time limit that the device keeps running writes no file.
+    klv::runTick(station);
+    klv::runTick(station);
+    for (int s = 0; s < channels; ++s) {
+        const klv::RunSlot& run = station.run.slots[static_cast<size_t>(s)];
+        if (!run.busy || run.phase != klv::kPhaseRunning || run.stepTimeLimit != 0) {
+            state.SkipWithError("a channel is not in an ordinary running phase");
+            for (auto _ : state) {
+            }
+            return;
+        }
+    }
+    double total = 0;
+    for (auto _ : state) {
+        const double t0 = wallNow();
+        klv::runTick(station);
+        const double t = wallNow() - t0;
+        total += t;
+        state.SetIterationTime(t);
+    }
+    const double mean = total / static_cast<double>(state.iterations());
+    state.counters["tick_us"] = mean * 1e6;
+    state.counters["fraction_of_1000ms"] = mean / 1.0;
+    state.counters["step_seconds"] = station.run.slots[0].stepSeconds;
+}
+BENCHMARK(RunTick_48Busy)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
