@@ -29,6 +29,11 @@ cmake --build build -j"$(nproc)"
 case "$what" in
   test)
     ctest --test-dir build --output-on-failure -j"$(nproc)"
+    # The core tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, in a
+    # build of their own without Qt.
+    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKLV_SANITIZE=ON >/dev/null
+    cmake --build build-asan -j"$(nproc)"
+    ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
     ;;
   bench)
     build/bench/klv-bench

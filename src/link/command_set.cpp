@@ -57,6 +57,15 @@ std::optional<Bytes> calibrationEntry(const SlotLink& slot)
 
 int pairAt(const Bytes& b, size_t p) { return decodePair(b[p], b[p + 1]); }
 
+// Only devices 0..5 own channel slots; the device table's spare entry 6 would reach past
+// the end of the slot tables.
+const DeviceEntry& deviceWithSlots(const Station& station, int device)
+{
+    if (device < 0 || device >= kMaxDevices)
+        throw std::out_of_range("channel frame: device index " + std::to_string(device));
+    return station.link.devices[static_cast<size_t>(device)];
+}
+
 }  // namespace
 
 Bytes identityRequest(int address)
@@ -87,7 +96,7 @@ void resetSlot(Station& station, int slot) { AddCmd(station, slot, kQueueNothing
 
 ChannelFrame buildChannelFrame(Station& station, int device)
 {
-    const DeviceEntry& dev = station.link.devices.at(static_cast<size_t>(device));
+    const DeviceEntry& dev = deviceWithSlots(station, device);
     Bytes payload;
     int expected = 6;
     int statusEntries = 0;
@@ -133,7 +142,7 @@ ChannelFrame buildChannelFrame(Station& station, int device)
 
 void decodeChannelAnswer(Station& station, int device, const Bytes& b)
 {
-    const DeviceEntry& dev = station.link.devices.at(static_cast<size_t>(device));
+    const DeviceEntry& dev = deviceWithSlots(station, device);
     size_t p = 4;
     for (int n = 0; n < kChannelsPerDevice; ++n) {
         const int s = slotOf(device, n);
