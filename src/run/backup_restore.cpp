@@ -5,7 +5,11 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "platform/text_file.h"
@@ -103,6 +107,42 @@ std::optional<Sample> parseSample(const std::string& line)
     return Sample{seconds, toSingle(*current), toSingle(*voltage)};
 }
 
+// The lines of a backup file, with a last line torn by a power cut in the middle of its append
+// (the file does not end in its line end) left out: its numbers may be cut short, and reading
+// it as unreadable would leave the channel idle and lose the test. The torn bytes are cut off
+// the file too, so that the lines the continued test appends start on a line of their own and
+// a later continue still reads them.
+std::optional<std::vector<std::string>> readBackupLines(const std::string& path)
+{
+    if (!fileExists(path))
+        return std::nullopt;
+    std::string content;
+    {
+        std::ifstream f(path, std::ios::binary);
+        if (!f)
+            return std::nullopt;
+        content.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    }
+    size_t whole = content.size();
+    if (!content.empty() && content.back() != '\n' && content.back() != '\r') {
+        const size_t lastEnd = content.rfind('\n');
+        whole = lastEnd == std::string::npos ? 0 : lastEnd + 1;
+        std::error_code ignored;  // a file that cannot be cut is still read without the torn line
+        std::filesystem::resize_file(path, whole, ignored);
+    } else if (!content.empty() && content.back() == '\r') {
+        // Cut between CR and LF: the line is whole; its LF keeps the next append off it.
+        std::ofstream(path, std::ios::binary | std::ios::app) << '\n';
+    }
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < whole;) {
+        const size_t end = std::min(content.find('\n', start), whole);
+        const size_t stop = end > start && content[end - 1] == '\r' ? end - 1 : end;
+        lines.push_back(gbkToUtf8(content.substr(start, stop - start)));
+        start = end + 1;
+    }
+    return lines;
+}
+
 size_t lastSampleIndex(const std::vector<std::string>& lines)
 {
     for (size_t i = lines.size(); i-- > 0;)
@@ -116,9 +156,10 @@ size_t lastSampleIndex(const std::vector<std::string>& lines)
 void FlowSums::add(int seconds, float current, float voltage)
 {
     if (current != 0) {
-        const int dt = seconds - previous_;
-        charge_ += double(current) * dt;
-        energy_ += double(current) * voltage * dt;
+        // In 64 bits: times from a damaged file may lie anywhere in the int range.
+        const long long dt = static_cast<long long>(seconds) - previous_;
+        charge_ += double(current) * double(dt);
+        energy_ += double(current) * voltage * double(dt);
         seconds_ += dt;
         previous_ = seconds;
         zeroSeen_ = false;
@@ -132,9 +173,11 @@ void FlowSums::add(int seconds, float current, float voltage)
     }
 }
 
+int FlowSums::seconds() const { return static_cast<int>(std::clamp<long long>(seconds_, INT_MIN, INT_MAX)); }
+
 RestoreOutcome restoreSamples(Station& station, int slot, const std::string& path)
 {
-    const std::optional<std::vector<std::string>> lines = fileExists(path) ? readLines(path) : std::nullopt;
+    const std::optional<std::vector<std::string>> lines = readBackupLines(path);
     if (!lines)
         return RestoreOutcome::Missing;
     const auto s = static_cast<size_t>(slot);
@@ -175,7 +218,7 @@ RestoreOutcome restoreSamples(Station& station, int slot, const std::string& pat
 
 RestoreOutcome restoreResults(Station& station, int slot, const std::string& path)
 {
-    const std::optional<std::vector<std::string>> lines = fileExists(path) ? readLines(path) : std::nullopt;
+    const std::optional<std::vector<std::string>> lines = readBackupLines(path);
     if (!lines)
         return RestoreOutcome::Missing;
     const auto s = static_cast<size_t>(slot);

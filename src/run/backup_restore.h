@@ -14,12 +14,12 @@ public:
     void add(int seconds, float current, float voltage);
     double ampSeconds() const { return charge_; }
     double wattSeconds() const { return energy_; }
-    int seconds() const { return seconds_; }
+    int seconds() const;
 
 private:
     double charge_ = 0, energy_ = 0;
-    int seconds_ = 0;
-    int previous_ = 0;
+    long long seconds_ = 0;
+    long long previous_ = 0;
     bool zeroSeen_ = false;
 };
 
@@ -28,6 +28,9 @@ enum class RestoreOutcome {
     Restored,    // read to its end
     Unreadable,  // a number field could not be read: stopped at that line, what came before stays
 };
+
+// Both readers leave out a last line torn by a power cut (the file does not end in its line
+// end) and cut it off the file; an unreadable line anywhere else stops the reading.
 
 // Reads a ".bk0" back into the slot: "工步:" lines into the step table with the step and loop
 // count, sample lines replayed onto the device's graph, and at the end of the file the capacity
