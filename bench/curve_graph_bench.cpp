@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_app.h"
 #include "ui/curve_graph.h"
 #include "ui/curve_graph_widget.h"
 
@@ -22,18 +23,6 @@ double cpuNow()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-// Fonts need a GUI application; the offscreen platform needs no display.
-void ensureGui()
-{
-    static int argc = 1;
-    static char name[] = "klv-bench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-}
 
 // A cell voltage over a long test: slow swings and a little ripple.
 float voltage(int i) { return 3.7f + 0.5f * std::sin(i / 7000.0f) + 0.01f * std::sin(i * 0.37f); }
@@ -83,7 +72,7 @@ constexpr int kW = 800, kH = 500;
 struct DrawnGraph {
     DrawnGraph(int count, int n, float span)
     {
-        ensureGui();
+        ensureGuiApplication();
         surface = std::make_unique<klv::CurvePainterSurface>();
         graph.setSurface(surface.get());
         graph.setCurveCount(count);

@@ -28,6 +28,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench_app.h"
 #include "link/connection.h"
 #include "link/poll_cycle.h"
 #include "link/port_map.h"
@@ -357,18 +358,6 @@ void Poll_StationProcessCpu(benchmark::State& state)
 }
 BENCHMARK(Poll_StationProcessCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
-// QtEventPump needs an application object; a GUI one serves the curve graph benchmarks too.
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "klv-bench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-}
 
 // A 10 ms timer's firings: the largest gap between two of them, split by
 // whether a poll tick was running at either end of the gap.
@@ -423,7 +412,7 @@ constexpr int kIdleSeconds = 3;
 
 void Poll_QtWaitResponsiveness(benchmark::State& state)
 {
-    ensureApplication();
+    ensureGuiApplication();
     for (auto _ : state) {
         Probe idle;
         runWithProbe(idle, kIdleSeconds);

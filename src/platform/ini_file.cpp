@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <exception>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -75,54 +72,11 @@ std::optional<std::pair<std::string, std::string>> entryOf(const std::string& li
     return std::make_pair(trim(t.substr(0, eq)), trim(t.substr(eq + 1)));
 }
 
-// The file's lines as they lie on disk. A write puts back every line it does
-// not own byte for byte, even one that is not GBK text (a hand edit in another
-// encoding, a file cut short mid-character): decoding it and encoding it again
-// would turn those bytes into '?'.
-std::optional<std::vector<std::string>> rawLines(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    if (!f)
-        return std::nullopt;
-    std::string content;
-    try {
-        content.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    } catch (const std::exception&) {
-        return std::nullopt;  // a folder by that name, or a read error: as if there were no file
-    }
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        if (end == std::string::npos)
-            end = content.size();
-        size_t stop = (end > start && content[end - 1] == '\r') ? end - 1 : end;
-        lines.push_back(content.substr(start, stop - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
-bool writeRawLines(const std::string& path, const std::vector<std::string>& lines)
-{
-    std::string bytes;
-    for (const auto& line : lines) {
-        bytes += line;
-        bytes += "\r\n";
-    }
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!f)
-        return false;
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    f.close();
-    return !f.fail();
-}
-
 }  // namespace
 
 std::string IniFile::read(const std::string& section, const std::string& key, const std::string& fallback) const
 {
-    auto lines = rawLines(path_);
+    auto lines = readRawLines(path_);
     if (!lines)
         return cutValue(fallback);
     bool inSection = false;
@@ -147,8 +101,10 @@ std::string IniFile::read(const std::string& section, const std::string& key, co
 
 bool IniFile::write(const std::string& section, const std::string& key, const std::string& value) const
 {
-    // Lines are parsed as text (a GBK trail byte may look like '[' or '=') but kept as bytes.
-    std::vector<std::string> lines = rawLines(path_).value_or(std::vector<std::string>{});
+    // Lines are parsed as text (a GBK trail byte may look like '[' or '=') but kept as bytes:
+    // a line that is not GBK (a hand edit in another encoding, a file cut mid-character)
+    // goes back byte for byte, where decoding and encoding it again would give '?'.
+    std::vector<std::string> lines = readRawLines(path_).value_or(std::vector<std::string>{});
     const std::string entry = utf8ToGbk(key + "=" + value);
     bool inSection = false;
     std::optional<size_t> lastOfSection;

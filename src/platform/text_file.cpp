@@ -62,11 +62,11 @@ bool writeBytes(const std::string& path, const std::string& bytes, std::ios::ope
     return !f.fail();
 }
 
-std::string joinGbk(const std::vector<std::string>& lines)
+std::string joinLines(const std::vector<std::string>& lines, bool toGbk)
 {
     std::string bytes;
     for (const auto& line : lines) {
-        bytes += utf8ToGbk(line);
+        bytes += toGbk ? utf8ToGbk(line) : line;
         bytes += "\r\n";
     }
     return bytes;
@@ -79,7 +79,12 @@ std::string gbkToUtf8(const std::string& gbk) { return convert(gbk, "UTF-8", "GB
 
 bool writeLines(const std::string& path, const std::vector<std::string>& lines)
 {
-    return writeBytes(path, joinGbk(lines), std::ios::out | std::ios::trunc);
+    return writeBytes(path, joinLines(lines, true), std::ios::out | std::ios::trunc);
+}
+
+bool writeRawLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    return writeBytes(path, joinLines(lines, false), std::ios::out | std::ios::trunc);
 }
 
 bool appendLine(const std::string& path, const std::string& line)
@@ -89,10 +94,10 @@ bool appendLine(const std::string& path, const std::string& line)
 
 bool appendLines(const std::string& path, const std::vector<std::string>& lines)
 {
-    return writeBytes(path, joinGbk(lines), std::ios::out | std::ios::app);
+    return writeBytes(path, joinLines(lines, true), std::ios::out | std::ios::app);
 }
 
-std::optional<std::vector<std::string>> readLines(const std::string& path)
+std::optional<std::vector<std::string>> readRawLines(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
     if (!f || !fileExists(path))  // a folder opens, then fails every read
@@ -105,9 +110,18 @@ std::optional<std::vector<std::string>> readLines(const std::string& path)
         if (end == std::string::npos)
             end = content.size();
         size_t stop = (end > start && content[end - 1] == '\r') ? end - 1 : end;
-        lines.push_back(gbkToUtf8(content.substr(start, stop - start)));
+        lines.push_back(content.substr(start, stop - start));
         start = end + 1;
     }
+    return lines;
+}
+
+std::optional<std::vector<std::string>> readLines(const std::string& path)
+{
+    auto lines = readRawLines(path);
+    if (lines)
+        for (auto& line : *lines)
+            line = gbkToUtf8(line);
     return lines;
 }
 

@@ -13,10 +13,14 @@ std::string utf8ToGbk(const std::string& utf8);
 std::string gbkToUtf8(const std::string& gbk);
 
 bool writeLines(const std::string& path, const std::vector<std::string>& lines);
+// Lines that already are the bytes to put on disk.
+bool writeRawLines(const std::string& path, const std::vector<std::string>& lines);
 bool appendLine(const std::string& path, const std::string& line);
 bool appendLines(const std::string& path, const std::vector<std::string>& lines);
 // Lines without their ends (CR LF or LF); nothing when the file cannot be read.
 std::optional<std::vector<std::string>> readLines(const std::string& path);
+// The same lines as the bytes on disk, not decoded.
+std::optional<std::vector<std::string>> readRawLines(const std::string& path);
 
 bool fileExists(const std::string& path);
 bool folderExists(const std::string& path);
