@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -36,22 +35,11 @@ std::string writeProgram(const std::string& home)
 // klv-station --headless run as a user would type it; -1 when it did not end by itself.
 int station(const std::string& home, const std::string& program, bool resume, int terminateAfterMs = -1)
 {
-    QStringList args{"--headless", "--home", QString::fromStdString(home), "--port", "1", "--program",
+    QStringList args{"--home", QString::fromStdString(home), "--port", "1", "--program",
                      QString::fromStdString(program), "--channels", "all", "--autosave"};
     if (resume)
         args << "--continue";
-    QProcess p;
-    p.start(QStringLiteral(KLV_STATION_PATH), args);
-    if (!p.waitForStarted(5000))
-        return -1;
-    if (terminateAfterMs >= 0 && !p.waitForFinished(terminateAfterMs))
-        p.terminate();
-    if (!p.waitForFinished(kRunLimitMs)) {
-        p.kill();
-        p.waitForFinished();
-        return -1;
-    }
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return runHeadlessStation(args, terminateAfterMs, kRunLimitMs).exitCode;
 }
 
 std::set<std::string> filesIn(const std::string& folder)

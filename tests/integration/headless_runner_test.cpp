@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <filesystem>
 
@@ -27,27 +26,6 @@ std::string writeProgram(const std::string& home, const std::string& cutOff)
     return path;
 }
 
-struct StationRun {
-    int exitCode = -1;
-    QString out;
-};
-
-StationRun station(const QStringList& args, int terminateAfterMs = -1)
-{
-    QProcess p;
-    p.start(QStringLiteral(KLV_STATION_PATH), QStringList{"--headless"} << args);
-    if (!p.waitForStarted(5000))
-        return {};
-    if (terminateAfterMs >= 0 && !p.waitForFinished(terminateAfterMs))
-        p.terminate();
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput())};
-}
-
 std::vector<std::string> filesIn(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -68,7 +46,7 @@ TEST(HeadlessRunnerTest, RunsAProgramOnChosenChannelsToItsEndAndSavesIt)
     writeBenchIni(home.path(), link);
     std::string program = writeProgram(home.path(), "03.60");
 
-    StationRun run = station({"--home", QString::fromStdString(home.path()), "--port", "1", "--program",
+    StationRun run = runHeadlessStation({"--home", QString::fromStdString(home.path()), "--port", "1", "--program",
                        QString::fromStdString(program), "--channels", "1-1,2-3", "--autosave"});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
     QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
@@ -103,13 +81,13 @@ TEST(HeadlessRunnerTest, ASignalStopsEveryBusyChannelAndKeepsTheBackups)
     std::string program = writeProgram(home.path(), "02.75");
     QString dir = QString::fromStdString(home.path());
 
-    StationRun run = station({"--home", dir, "--port", "1", "--program", QString::fromStdString(program)}, 4000);
+    StationRun run = runHeadlessStation({"--home", dir, "--port", "1", "--program", QString::fromStdString(program)}, 4000);
     EXPECT_EQ(run.exitCode, 0);
     for (int n = 1; n <= 8; ++n)
         EXPECT_TRUE(fileExists(home.path() + "/klv-com1-1-" + std::to_string(n) + ".bk0"));
 
     // The stop commands reached the unit: every output is off.
-    StationRun check = station({"--home", dir, "--port", "1", "--seconds", "3"});
+    StationRun check = runHeadlessStation({"--home", dir, "--port", "1", "--seconds", "3"});
     EXPECT_EQ(check.exitCode, 0);
     EXPECT_TRUE(check.out.contains("1-1 running=0"));
     EXPECT_FALSE(check.out.contains("running=1"));

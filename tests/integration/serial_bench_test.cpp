@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QProcess>
 
 #include "link/connection.h"
 #include "link/poll_cycle.h"
@@ -16,37 +15,6 @@
 #include "support/temp_folder.h"
 
 using namespace klv;
-
-namespace {
-
-struct StationRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-StationRun runHeadless(const QStringList& args, int killAfterMs = -1)
-{
-    QProcess p;
-    p.start(QStringLiteral(KLV_STATION_PATH), QStringList{QStringLiteral("--headless")} << args);
-    StationRun run;
-    if (!p.waitForStarted(5000))
-        return run;
-    if (killAfterMs >= 0) {
-        p.waitForFinished(killAfterMs);
-        p.terminate();  // SIGTERM
-    }
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
-}
-
-}  // namespace
 
 // The real serial stack against the simulated bench on a pseudo-terminal.
 TEST(SerialBenchTest, QSerialPortKeepsTwoUnitsPolledAndFlagsThemOfflineWhenTheBenchDies)
@@ -100,7 +68,7 @@ TEST(SerialBenchTest, HeadlessStationListsDevicesAndPrintsReadingsUntilStopped)
     ASSERT_TRUE(sim.started());
     writeBenchIni(home.path(), link);
 
-    StationRun run = runHeadless({"--home", QString::fromStdString(home.path()), "--port", "1"}, 3500);
+    StationRun run = runHeadlessStation({"--home", QString::fromStdString(home.path()), "--port", "1"}, 3500);
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 14);
@@ -123,13 +91,13 @@ TEST(SerialBenchTest, HeadlessStationExitCodesForAWrongPortAndAnEmptyBus)
     writeBenchIni(home.path(), link);
     QString dir = QString::fromStdString(home.path());
 
-    StationRun none = runHeadless({"--home", dir, "--port", "1", "--from", "1", "--to", "3", "--seconds", "1"});
+    StationRun none = runHeadlessStation({"--home", dir, "--port", "1", "--from", "1", "--to", "3", "--seconds", "1"});
     EXPECT_EQ(none.exitCode, 2);
     IniFile(home.path() + "/klv.ini").write("PORTS", "COM2", home.path() + "/no-such-tty");
-    StationRun wrong = runHeadless({"--home", dir, "--port", "2", "--seconds", "1"});
+    StationRun wrong = runHeadlessStation({"--home", dir, "--port", "2", "--seconds", "1"});
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(wrong.err.contains("错误的端口！"));
-    StationRun found = runHeadless({"--home", dir, "--port", "1", "--from", "6", "--to", "6", "--seconds", "3"});
+    StationRun found = runHeadlessStation({"--home", dir, "--port", "1", "--from", "6", "--to", "6", "--seconds", "3"});
     EXPECT_EQ(found.exitCode, 0);
     EXPECT_TRUE(found.out.startsWith("设备06: TAL-M3 (4.5V/1A)\n6-1 running=0"));
 }

@@ -36,3 +36,23 @@ void writeBenchIni(const std::string& home, const std::string& linkPath)
 {
     klv::IniFile(home + "/klv.ini").write("PORTS", "COM1", linkPath);
 }
+
+StationRun runHeadlessStation(const QStringList& args, int terminateAfterMs, int limitMs)
+{
+    QProcess p;
+    p.start(QStringLiteral(KLV_STATION_PATH), QStringList{QStringLiteral("--headless")} << args);
+    StationRun run;
+    if (!p.waitForStarted(5000))
+        return run;
+    if (terminateAfterMs >= 0 && !p.waitForFinished(terminateAfterMs))
+        p.terminate();
+    if (!p.waitForFinished(limitMs)) {
+        p.kill();
+        p.waitForFinished();
+        return run;
+    }
+    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}

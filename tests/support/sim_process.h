@@ -22,5 +22,13 @@ private:
     bool started_ = false;
 };
 
+// klv-station --headless with these arguments, sent SIGTERM after terminateAfterMs
+// when given; exit code -1 when it crashed or had to be killed at limitMs.
+struct StationRun {
+    int exitCode = -1;
+    QString out, err;
+};
+StationRun runHeadlessStation(const QStringList& args, int terminateAfterMs = -1, int limitMs = 120000);
+
 // Write the klv.ini of a program folder that maps COM1 to the link path.
 void writeBenchIni(const std::string& home, const std::string& linkPath);
