@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench_app.h"
-#include "ui/curve_graph.h"
+#include "view/curve_graph.h"
 #include "ui/curve_graph_widget.h"
 
 namespace {

@@ -25,7 +25,8 @@
 #include "run/channel_ops.h"
 #include "run/run_engine.h"
 #include "station.h"
-#include "ui/station_startup.h"
+#include "view/station_startup.h"
+#include "data/data_loader.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/serial_port.h"
 #include "program/program_tables.h"
 #include "run/run_tables.h"
-#include "ui/ui_tables.h"
+#include "view/ui_tables.h"
 
 namespace klv {
 

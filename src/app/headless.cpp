@@ -18,7 +18,8 @@
 #include "run/live_data.h"
 #include "station.h"
 #include "ui/qt_station_timers.h"
-#include "ui/station_startup.h"
+#include "view/station_startup.h"
+#include "run/channel_menu.h"
 
 namespace klv {
 
@@ -36,8 +37,7 @@ bool present(const Station& station, int d, int n)
 
 std::string nameOfSlot(const Station& station, int slot)
 {
-    int d = slot / kChannelsPerDevice, n = slot % kChannelsPerDevice;
-    return channelName(station.link.devices[static_cast<size_t>(d)].busAddress, n);
+    return channelName(station.link.devices[static_cast<size_t>(deviceOfSlot(slot))].busAddress, channelOfSlot(slot));
 }
 
 void printReadings(const Station& station)
@@ -120,7 +120,7 @@ std::optional<std::vector<int>> beginTests(Station& station, const HeadlessOptio
         for (auto& tile : panel.tiles)
             tile.sel = false;
     for (int s : *slots) {
-        int d = s / kChannelsPerDevice, n = s % kChannelsPerDevice;
+        int d = deviceOfSlot(s), n = channelOfSlot(s);
         applyProgram(station.program, station.link, d, table, 1, std::to_string(n + 1));
         station.ui.panels[static_cast<size_t>(d)].tiles[static_cast<size_t>(n)].sel = true;
     }

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "platform/text_file.h"
-#include "run/backup_files.h"
+#include "data/data_lines.h"
 #include "station.h"
 
 namespace klv {
@@ -14,8 +14,8 @@ namespace {
 // current curve at the same index. Returns the point count; a point that is not there throws.
 int addRecordLines(const Station& station, int slot, std::vector<std::string>& lines)
 {
-    const int device = slot / kChannelsPerDevice;
-    const int voltageCurve = 2 * (slot % kChannelsPerDevice);
+    const int device = deviceOfSlot(slot);
+    const int voltageCurve = 2 * channelOfSlot(slot);
     const CurveGraph& graph = station.ui.graphs.at(static_cast<size_t>(device));
     const int scale = station.link.devices.at(static_cast<size_t>(device)).readingCurrentScale;
     const int points = graph.DpCnt(voltageCurve);

@@ -1,3 +1,5 @@
+#include "data/data_loader.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -9,7 +11,6 @@
 #include <iterator>
 #include <string_view>
 
-#include "data/data_file.h"
 #include "platform/text_file.h"
 #include "program/step_program.h"
 

@@ -1,3 +1,5 @@
+#include "data/save_ops.h"
+
 #include "common/format.h"
 #include "data/data_file.h"
 #include "station.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "link/frame.h"
-#include "run/logs.h"
+#include "common/logs.h"
 #include "station.h"
 
 namespace klv {

@@ -8,13 +8,11 @@
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
 #include "station.h"
+#include "view/station_startup.h"
 
 namespace klv {
 
 namespace {
-
-const char* const kGridViewHeader[] = {"通道", "循环", "工步", "模式", "电压(V)",
-                                        "电流(A)", "容量(Ah)", "能量(Wh)", "时间", "状态"};
 
 void resetTiles(Station& station)
 {
@@ -83,14 +81,6 @@ std::string deviceListLine(int address, const std::string& modelName, float maxV
 {
     return "设备" + formatNumber(address + 1, "00") + ": " + modelName + " (" + formatNumber(maxVoltage, "0.0") +
            "V/" + formatNumber(maxCurrent, "0") + "A)";
-}
-
-void resetGridView(Station& station)
-{
-    TextGrid& grid = station.ui.gridView;
-    grid.resize(kUsedSlots + 1, 10);
-    for (int c = 0; c < 10; ++c)
-        grid.at(0, c) = kGridViewHeader[c];
 }
 
 ConnectResult connectBench(Station& station, int portNumber, ScanRange range,

@@ -27,7 +27,4 @@ bool disconnectBench(Station& station);
 // The list line of a device: 设备01: TAL-M3 (4.5V/1A).
 std::string deviceListLine(int address, const std::string& modelName, float maxVoltage, float maxCurrent);
 
-// The live grid's header row.
-void resetGridView(Station& station);
-
 }  // namespace klv

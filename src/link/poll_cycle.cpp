@@ -5,7 +5,7 @@
 
 #include "link/command_set.h"
 #include "link/transaction.h"
-#include "run/logs.h"
+#include "common/logs.h"
 #include "station.h"
 
 namespace klv {

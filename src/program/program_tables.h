@@ -3,7 +3,7 @@
 #include <array>
 
 #include "link/registry.h"
-#include "ui/ui_tables.h"
+#include "common/text_grid.h"
 
 namespace klv {
 

@@ -86,7 +86,7 @@ void applyProgram(ProgramTables& program, const LinkTables& link, int currentDev
                   int startStep, const std::string& target)
 {
     for (int slot : targetSlots(target, currentDevice, deviceCount(link)))
-        applyToSlot(program, slot, edited, startStep, link.devices[static_cast<size_t>(slot / kChannelsPerDevice)]);
+        applyToSlot(program, slot, edited, startStep, link.devices[static_cast<size_t>(deviceOfSlot(slot))]);
 }
 
 }  // namespace klv

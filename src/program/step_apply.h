@@ -6,7 +6,7 @@
 #include "link/registry.h"
 #include "program/program_tables.h"
 #include "run/run_tables.h"
-#include "ui/ui_tables.h"
+#include "view/ui_tables.h"
 
 namespace klv {
 

@@ -15,9 +15,8 @@
 #include "platform/text_file.h"
 #include "program/step_program.h"
 #include "run/grid_rows.h"
-#include "run/live_data.h"
-#include "run/slot_tag.h"
 #include "station.h"
+#include "run/curve_plot.h"
 
 namespace klv {
 

@@ -1,3 +1,5 @@
+#include "run/channel_menu.h"
+
 #include <string>
 #include <vector>
 
@@ -5,7 +7,7 @@
 #include "platform/message_box.h"
 #include "run/channel_ops.h"
 #include "run/grid_rows.h"
-#include "run/logs.h"
+#include "common/logs.h"
 #include "station.h"
 
 namespace klv {

@@ -7,8 +7,7 @@
 #include "program/step_program.h"
 #include "run/backup_files.h"
 #include "run/backup_restore.h"
-#include "run/logs.h"
-#include "run/slot_tag.h"
+#include "common/logs.h"
 #include "station.h"
 
 namespace klv {

@@ -1,10 +1,10 @@
+#include "run/curve_plot.h"
+
 #include <cmath>
 #include <exception>
 #include <string>
 
-#include "run/live_data.h"
-#include "run/logs.h"
-#include "run/slot_tag.h"
+#include "common/logs.h"
 #include "station.h"
 
 namespace klv {

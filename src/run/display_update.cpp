@@ -1,12 +1,12 @@
+#include "run/display_update.h"
+
 #include <cmath>
 #include <exception>
 #include <string>
 
 #include "common/format.h"
-#include "run/live_data.h"
-#include "run/logs.h"
+#include "common/logs.h"
 #include "run/result_rows.h"
-#include "run/slot_tag.h"
 #include "station.h"
 
 namespace klv {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ui_tables.h"
+#include "common/text_grid.h"
 
 namespace klv {
 

@@ -4,10 +4,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "data/data_lines.h"
 #include "run/backup_files.h"
-#include "run/logs.h"
-#include "run/slot_tag.h"
+#include "common/logs.h"
 #include "station.h"
+#include "run/curve_plot.h"
 
 namespace klv {
 

@@ -7,10 +7,10 @@
 #include "link/command_set.h"
 #include "run/channel_ops.h"
 #include "run/live_data.h"
-#include "run/logs.h"
-#include "run/slot_tag.h"
+#include "common/logs.h"
 #include "run/step_flow.h"
 #include "station.h"
+#include "run/display_update.h"
 
 namespace klv {
 

@@ -5,7 +5,7 @@
 
 #include "link/registry.h"
 #include "program/program_tables.h"
-#include "ui/ui_tables.h"
+#include "common/text_grid.h"
 
 namespace klv {
 

@@ -10,12 +10,12 @@
 #include "common/format.h"
 #include "link/command_set.h"
 #include "program/step_program.h"
+#include "data/data_lines.h"
 #include "run/backup_files.h"
 #include "run/channel_ops.h"
 #include "run/grid_rows.h"
-#include "run/logs.h"
+#include "common/logs.h"
 #include "run/result_rows.h"
-#include "run/slot_tag.h"
 #include "station.h"
 
 namespace klv {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "ui/curve_graph.h"
+#include "view/curve_graph.h"
 
 namespace klv {
 

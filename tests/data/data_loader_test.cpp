@@ -3,6 +3,7 @@
 #include "data/data_file.h"
 #include "data/data_station.h"
 #include "platform/text_file.h"
+#include "data/data_loader.h"
 
 using namespace klv;
 

@@ -10,6 +10,7 @@
 #include "data/data_file.h"
 #include "platform/text_file.h"
 #include "support/temp_folder.h"
+#include "data/data_loader.h"
 
 using namespace klv;
 

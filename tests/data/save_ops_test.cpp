@@ -5,6 +5,7 @@
 #include "data/data_file.h"
 #include "data/data_station.h"
 #include "platform/text_file.h"
+#include "data/save_ops.h"
 
 using namespace klv;
 

@@ -16,7 +16,8 @@
 #include "run/live_data.h"
 #include "run/run_engine.h"
 #include "support/bench_fixture.h"
-#include "ui/station_startup.h"
+#include "view/station_startup.h"
+#include "data/data_loader.h"
 
 using namespace klv;
 

@@ -11,7 +11,7 @@
 #include "platform/text_file.h"
 #include "support/bench_fixture.h"
 #include "support/temp_folder.h"
-#include "ui/station_startup.h"
+#include "view/station_startup.h"
 
 using namespace klv;
 

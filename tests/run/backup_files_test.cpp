@@ -4,6 +4,7 @@
 
 #include "data/data_station.h"
 #include "platform/text_file.h"
+#include "data/data_lines.h"
 #include "run/backup_files.h"
 
 using namespace klv;

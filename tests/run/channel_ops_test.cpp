@@ -7,6 +7,7 @@
 #include "run/channel_ops.h"
 #include "run/channel_fixture.h"
 #include "run/run_engine.h"
+#include "run/channel_menu.h"
 
 using namespace klv;
 

@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "link/connection.h"
+#include "view/station_startup.h"
 #include "program/step_tables.h"
 #include "run/live_data.h"
 #include "support/bench_fixture.h"
+#include "run/display_update.h"
+#include "run/curve_plot.h"
 
 using namespace klv;
 

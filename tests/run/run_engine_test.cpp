@@ -8,6 +8,7 @@
 
 #include "link/command_set.h"
 #include "link/connection.h"
+#include "view/station_startup.h"
 #include "link/poll_cycle.h"
 #include "program/step_program.h"
 #include "program/step_tables.h"

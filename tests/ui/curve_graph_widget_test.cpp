@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "ui/curve_scale.h"
+#include "view/curve_scale.h"
 
 namespace klv {
 namespace {

@@ -1,8 +1,7 @@
-#include "ui/station_startup.h"
+#include "view/station_startup.h"
 
 #include <string>
 
-#include "link/connection.h"
 #include "platform/ini_file.h"
 #include "platform/text_file.h"
 #include "station.h"
@@ -10,6 +9,9 @@
 namespace klv {
 
 namespace {
+
+const char* const kGridViewHeader[] = {"通道", "循环", "工步", "模式", "电压(V)",
+                                        "电流(A)", "容量(Ah)", "能量(Wh)", "时间", "状态"};
 
 int intKey(const IniFile& ini, const char* section, const char* key, int fallback)
 {
@@ -45,6 +47,14 @@ void setUpGraph(CurveGraph& graph, const IniFile& ini)
 }
 
 }  // namespace
+
+void resetGridView(Station& station)
+{
+    TextGrid& grid = station.ui.gridView;
+    grid.resize(kUsedSlots + 1, 10);
+    for (int c = 0; c < 10; ++c)
+        grid.at(0, c) = kGridViewHeader[c];
+}
 
 void startUpStation(Station& station)
 {

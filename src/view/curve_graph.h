@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/curve_points.h"
-#include "ui/curve_surface.h"
+#include "view/curve_points.h"
+#include "view/curve_surface.h"
 
 namespace klv {
 

@@ -1,4 +1,4 @@
-#include "ui/curve_points.h"
+#include "view/curve_points.h"
 
 #include <climits>
 #include <stdexcept>

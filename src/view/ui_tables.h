@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "common/text_grid.h"
 #include "link/registry.h"
-#include "ui/curve_graph.h"
+#include "view/curve_graph.h"
 
 namespace klv {
 
@@ -34,16 +35,6 @@ struct PanelState {
 struct TreeNode {
     std::string key, text, parentKey;
     bool expanded = false;
-};
-
-// A text grid addressed as rows × columns, row 0 the header.
-struct TextGrid {
-    int rows = 0, cols = 0;
-    std::vector<std::string> cells;
-    void resize(int r, int c);
-    std::string& at(int r, int c) { return cells.at(static_cast<size_t>(r * cols + c)); }
-    const std::string& at(int r, int c) const { return cells.at(static_cast<size_t>(r * cols + c)); }
-    void clear();
 };
 
 struct UiTables {

@@ -1,4 +1,4 @@
-#include "ui/curve_scale.h"
+#include "view/curve_scale.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "ui/curve_graph.h"
+#include "view/curve_graph.h"
 
 #include <algorithm>
 #include <stdexcept>

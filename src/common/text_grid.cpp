@@ -1,4 +1,4 @@
-#include "ui/ui_tables.h"
+#include "common/text_grid.h"
 
 namespace klv {
 

@@ -1,4 +1,4 @@
-#include "ui/curve_graph.h"
+#include "view/curve_graph.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/curve_scale.h"
+#include "view/curve_scale.h"
 
 namespace klv {
 namespace {

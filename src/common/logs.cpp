@@ -1,4 +1,4 @@
-#include "run/logs.h"
+#include "common/logs.h"
 
 #include "common/format.h"
 #include "platform/text_file.h"

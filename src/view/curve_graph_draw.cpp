@@ -2,8 +2,8 @@
 // primitive operations on the graph's surface.
 #include <stdexcept>
 
-#include "ui/curve_graph.h"
-#include "ui/curve_scale.h"
+#include "view/curve_graph.h"
+#include "view/curve_scale.h"
 
 namespace klv {
 

@@ -1,0 +1,74 @@
+#include "data/data_lines.h"
+
+#include "common/brand.h"
+#include "common/format.h"
+#include "station.h"
+
+namespace klv {
+
+namespace {
+
+constexpr const char* kSampleColumns = "Time(S)\tCur(A)\tVol(V)";
+constexpr const char* kResultTitles = "循环\t步骤\t模式\t容量(Ah)\t能量(Wh)\t时间(S)";
+
+// The device line and the channel line that open every file of a channel.
+std::vector<std::string> channelLines(const Station& station, int slot)
+{
+    return {"设备:" + station.link.devices.at(static_cast<size_t>(deviceOfSlot(slot))).modelName,
+            "通道:" + slotName(slot)};
+}
+
+std::string stepLine(const TextGrid& steps, int row)
+{
+    std::string line = "工步:" + std::to_string(row);
+    for (int c = kColMode; c <= kColTimeCount; ++c)
+        line += "\t" + steps.at(row, c);
+    return line;
+}
+
+}  // namespace
+
+std::vector<std::string> programHeaderLines(const Station& station, int slot)
+{
+    const TextGrid& steps = station.program.gridRun.at(static_cast<size_t>(slot));
+    const int count = station.program.stepCount.at(static_cast<size_t>(slot));
+    std::vector<std::string> lines = channelLines(station, slot);
+    for (int row = 1; row <= count; ++row)
+        lines.push_back(stepLine(steps, row));
+    // The loop row that ended the program carries the loop count.
+    if (count < kStepRows && !steps.at(count + 1, kColMode).empty())
+        lines.push_back(stepLine(steps, count + 1));
+    lines.push_back(kBannerLine);
+    return lines;
+}
+
+std::vector<std::string> dataHeaderLines(const Station& station, int slot)
+{
+    std::vector<std::string> lines = programHeaderLines(station, slot);
+    lines.push_back(kSampleColumns);
+    return lines;
+}
+
+std::vector<std::string> resultHeaderLines(const Station& station, int slot)
+{
+    std::vector<std::string> lines = channelLines(station, slot);
+    lines.push_back(kBannerLine);
+    lines.push_back(kResultTitles);
+    return lines;
+}
+
+std::string sampleLine(float seconds, float current, float voltage, int readingCurrentScale)
+{
+    const std::string currentText = readingCurrentScale == 1000 ? fmt0_000(current) : fmt00_00(current);
+    return shortText(seconds) + "\t" + currentText + "\t" + fmt0_000(voltage);
+}
+
+std::string resultLine(const TextGrid& gridList, int row)
+{
+    std::string line = gridList.at(row, 0);
+    for (int c = 1; c < kResultColumns; ++c)
+        line += "\t" + gridList.at(row, c);
+    return line;
+}
+
+}  // namespace klv

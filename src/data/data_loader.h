@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace klv {
+
+struct LoadedStep {
+    int number = 0;
+    std::string cells[5];
+};
+
+struct LoadedRecord {
+    int seconds = 0;
+    float current = 0, voltage = 0;
+};
+
+// What the viewer gets back from a data file and its result file.
+struct LoadedData {
+    std::string deviceLabel, channelLabel, title;
+    std::vector<LoadedStep> steps;
+    std::vector<LoadedRecord> records;
+    std::vector<std::vector<std::string>> results;  // six cells a row
+    bool complete = false;  // read to the end of both files without a failure
+};
+
+LoadedData loadDataFile(const std::string& datPath);
+// Seconds of a result row's step time "H:MM:SS" (27:15:00 is 98100); nothing when it does not read so.
+std::optional<long long> stepTimeSeconds(const std::string& text);
+
+}  // namespace klv
