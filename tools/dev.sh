@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 what=${1:-test}
 packages=(cmake g++ make git pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev
-          fonts-wqy-microhei xvfb xauth python3-pandas)
+          fonts-wqy-microhei xvfb xauth python3-pandas clang-format)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -28,6 +28,8 @@ cmake --build build -j"$(nproc)"
 
 case "$what" in
   test)
+    # Every source file formatted as .clang-format says; clang-format names each line that is not.
+    find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
     ctest --test-dir build --output-on-failure -j"$(nproc)"
     # The core tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, in a
     # build of their own without Qt.
