@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bench_app.h"
-#include "view/curve_graph.h"
 #include "ui/curve_graph_widget.h"
+#include "view/curve_graph.h"
 
 namespace {
 
@@ -22,7 +22,6 @@ double cpuNow()
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
-
 
 // A cell voltage over a long test: slow swings and a little ripple.
 float voltage(int i) { return 3.7f + 0.5f * std::sin(i / 7000.0f) + 0.01f * std::sin(i * 0.37f); }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "data/data_file.h"
+#include "data/data_loader.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 #include "platform/virtual_event_pump.h"
@@ -26,14 +27,10 @@
 #include "run/run_engine.h"
 #include "station.h"
 #include "view/station_startup.h"
-#include "data/data_loader.h"
 
 namespace {
 
-double wallNow()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double wallNow() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 // CPU time of this thread: on a machine busy with other work it shows the cost without the waiting.
 double cpuNow()
@@ -223,9 +220,13 @@ PandasResult runPandas(const std::string& datPath, int skipRows, int runs)
         "except Exception as e:\n"
         "    print('NOPANDAS', e); sys.exit(0)\n"
         "best = cpu = None\n"
-        "for _ in range(" + std::to_string(runs) + "):\n"
+        "for _ in range(" +
+        std::to_string(runs) +
+        "):\n"
         "    t0, c0 = time.perf_counter(), time.process_time()\n"
-        "    df = pd.read_csv(sys.argv[1], sep='\\t', skiprows=" + std::to_string(skipRows) + ", encoding='gbk')\n"
+        "    df = pd.read_csv(sys.argv[1], sep='\\t', skiprows=" +
+        std::to_string(skipRows) +
+        ", encoding='gbk')\n"
         "    c = time.process_time() - c0\n"
         "    t = time.perf_counter() - t0\n"
         "    best = t if best is None else min(best, t)\n"

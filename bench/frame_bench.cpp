@@ -116,8 +116,8 @@ Bytes answerFor(const Pattern& pattern)
 void setLineCounters(benchmark::State& state, double lineBytesPerFrame)
 {
     const double lineMs = lineBytesPerFrame * kBitsPerByte / kBaud * 1000.0;
-    state.counters["frames_per_s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                        benchmark::Counter::kIsRate);
+    state.counters["frames_per_s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["line_ms_per_frame"] = lineMs;
     state.counters["frames_per_s_on_line"] = 1000.0 / lineMs;
 }

@@ -358,7 +358,6 @@ void Poll_StationProcessCpu(benchmark::State& state)
 }
 BENCHMARK(Poll_StationProcessCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
-
 // A 10 ms timer's firings: the largest gap between two of them, split by
 // whether a poll tick was running at either end of the gap.
 struct Probe {

@@ -17,7 +17,7 @@ namespace klv {
 // Operations take a Station& and read and write its tables directly.
 struct Station {
     Station(std::string programFolder, SerialPort& serial, Clock& clk, EventPump& events)
-        : home(std::move(programFolder)), port(serial), clock(clk), pump(events)
+            : home(std::move(programFolder)), port(serial), clock(clk), pump(events)
     {
     }
 

@@ -14,12 +14,12 @@
 #include "platform/text_file.h"
 #include "program/step_apply.h"
 #include "program/step_file.h"
+#include "run/channel_menu.h"
 #include "run/channel_ops.h"
 #include "run/live_data.h"
 #include "station.h"
 #include "ui/qt_station_timers.h"
 #include "view/station_startup.h"
-#include "run/channel_menu.h"
 
 namespace klv {
 

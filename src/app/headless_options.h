@@ -16,10 +16,10 @@ struct HeadlessOptions {
     std::string home;
     int port = 0;
     int from = 1, to = 6;
-    int seconds = -1;     // monitor until a signal when negative
-    std::string program;  // a step file: run tests instead of monitoring
+    int seconds = -1;                   // monitor until a signal when negative
+    std::string program;                // a step file: run tests instead of monitoring
     std::vector<ChannelName> channels;  // empty: every present channel
-    bool resume = false;  // --continue: from the channels' backups
+    bool resume = false;                // --continue: from the channels' backups
     bool autosave = false;
 };
 

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "platform/text_file.h"
 #include "data/data_lines.h"
+#include "platform/text_file.h"
 #include "station.h"
 
 namespace klv {
@@ -20,8 +20,8 @@ int addRecordLines(const Station& station, int slot, std::vector<std::string>& l
     const int scale = station.link.devices.at(static_cast<size_t>(device)).readingCurrentScale;
     const int points = graph.DpCnt(voltageCurve);
     for (int i = 0; i < points; ++i)
-        lines.push_back(sampleLine(graph.DpX(voltageCurve, i), graph.DpY(voltageCurve + 1, i),
-                                   graph.DpY(voltageCurve, i), scale));
+        lines.push_back(
+            sampleLine(graph.DpX(voltageCurve, i), graph.DpY(voltageCurve + 1, i), graph.DpY(voltageCurve, i), scale));
     return points;
 }
 

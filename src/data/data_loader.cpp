@@ -132,7 +132,8 @@ bool forEachLine(const std::string& path, SizeHint&& sizeHint, Take&& take)
 std::optional<int> parseWhole(std::string_view text)
 {
     // The writer's times are plain digits; up to nine of them are read exactly without the real-number route.
-    if (!text.empty() && text.size() <= 9 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (!text.empty() && text.size() <= 9 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         int whole = 0;
         for (char c : text)
             whole = whole * 10 + (c - '0');
@@ -244,10 +245,12 @@ LoadedData loadDataFile(const std::string& datPath)
         return data;
 
     const auto resultPath = resultFilePath(datPath);
-    const bool resultsOpened = resultPath && forEachLine(*resultPath, [](size_t) {}, [&](std::string_view row) {
-        failed = startsWithDigit(row) && !readResultRow(row, data);
-        return !failed;
-    });
+    const bool resultsOpened = resultPath && forEachLine(
+                                                 *resultPath, [](size_t) {},
+                                                 [&](std::string_view row) {
+                                                     failed = startsWithDigit(row) && !readResultRow(row, data);
+                                                     return !failed;
+                                                 });
     if (!resultsOpened || failed)
         return data;
     data.complete = true;

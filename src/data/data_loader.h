@@ -22,7 +22,7 @@ struct LoadedData {
     std::vector<LoadedStep> steps;
     std::vector<LoadedRecord> records;
     std::vector<std::vector<std::string>> results;  // six cells a row
-    bool complete = false;  // read to the end of both files without a failure
+    bool complete = false;                          // read to the end of both files without a failure
 };
 
 LoadedData loadDataFile(const std::string& datPath);

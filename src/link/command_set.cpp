@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "link/frame.h"
 #include "common/logs.h"
+#include "link/frame.h"
 #include "station.h"
 
 namespace klv {
@@ -108,8 +108,8 @@ ChannelFrame buildChannelFrame(Station& station, int device)
             entry = code == kQueueStart ? startEntry(slot, dev.setCurrentScale) : calibrationEntry(slot);
             if (!entry) {
                 // A value the pair cannot carry is never sent; the channel is polled instead.
-                klvLog(station, "ErrTmrComm(" + std::to_string(device) + "-" + std::to_string(n) +
-                                    ") set value out of range");
+                klvLog(station,
+                       "ErrTmrComm(" + std::to_string(device) + "-" + std::to_string(n) + ") set value out of range");
                 code = kQueueNothing;
             }
         }

@@ -79,8 +79,8 @@ ScanRange scanRange(int startNumber, int stopNumber)
 
 std::string deviceListLine(int address, const std::string& modelName, float maxVoltage, float maxCurrent)
 {
-    return "设备" + formatNumber(address + 1, "00") + ": " + modelName + " (" + formatNumber(maxVoltage, "0.0") +
-           "V/" + formatNumber(maxCurrent, "0") + "A)";
+    return "设备" + formatNumber(address + 1, "00") + ": " + modelName + " (" + formatNumber(maxVoltage, "0.0") + "V/" +
+           formatNumber(maxCurrent, "0") + "A)";
 }
 
 ConnectResult connectBench(Station& station, int portNumber, ScanRange range,

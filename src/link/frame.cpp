@@ -48,10 +48,7 @@ std::optional<int> scaleSetValue(float value, int scale)
     return static_cast<int>(n);
 }
 
-float decodeTwoRange(int r)
-{
-    return static_cast<float>(r < 32768 ? r * 0.001 : (r - 32768) * 0.01);
-}
+float decodeTwoRange(int r) { return static_cast<float>(r < 32768 ? r * 0.001 : (r - 32768) * 0.01); }
 
 float decodeThreeRange(int r)
 {

@@ -3,9 +3,9 @@
 #include <exception>
 #include <string>
 
+#include "common/logs.h"
 #include "link/command_set.h"
 #include "link/transaction.h"
-#include "common/logs.h"
 #include "station.h"
 
 namespace klv {

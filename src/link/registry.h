@@ -9,16 +9,22 @@ namespace klv {
 inline constexpr int kMaxDevices = 6;
 inline constexpr int kDeviceTableSize = 7;  // index 6 is never filled
 inline constexpr int kChannelsPerDevice = 8;
-inline constexpr int kSlotTableSize = 49;   // slot 48 is never used by a device
+inline constexpr int kSlotTableSize = 49;  // slot 48 is never used by a device
 inline constexpr int kUsedSlots = kMaxDevices * kChannelsPerDevice;
 
 inline int slotOf(int device, int channel) { return device * kChannelsPerDevice + channel; }
 inline int deviceOfSlot(int slot) { return slot / kChannelsPerDevice; }
 inline int channelOfSlot(int slot) { return slot % kChannelsPerDevice; }
 // A channel as the error log names it: device index "-" channel number, both from 0.
-inline std::string slotTag(int slot) { return std::to_string(deviceOfSlot(slot)) + "-" + std::to_string(channelOfSlot(slot)); }
+inline std::string slotTag(int slot)
+{
+    return std::to_string(deviceOfSlot(slot)) + "-" + std::to_string(channelOfSlot(slot));
+}
 // A channel as file names and file headers name it: device index + 1, "-", channel + 1.
-inline std::string slotName(int slot) { return std::to_string(deviceOfSlot(slot) + 1) + "-" + std::to_string(channelOfSlot(slot) + 1); }
+inline std::string slotName(int slot)
+{
+    return std::to_string(deviceOfSlot(slot) + 1) + "-" + std::to_string(channelOfSlot(slot) + 1);
+}
 
 // Command slot codes: what the next channel frame carries for a channel.
 enum QueueCode : int { kQueueStart = 3, kQueueCalibration = 4, kQueueStop = 5, kQueueNothing = 6 };

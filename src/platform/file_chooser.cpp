@@ -19,10 +19,7 @@ ColourChooserHandler& colourHandler()
 
 }  // namespace
 
-std::string chooseFile(const FileRequest& request)
-{
-    return fileHandler() ? fileHandler()(request) : std::string();
-}
+std::string chooseFile(const FileRequest& request) { return fileHandler() ? fileHandler()(request) : std::string(); }
 
 int chooseColour() { return colourHandler() ? colourHandler()() : -1; }
 

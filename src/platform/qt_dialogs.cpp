@@ -55,7 +55,7 @@ std::string qtFile(const FileRequest& r)
             start = start.isEmpty() ? qs(r.initialName) : start + QLatin1Char('/') + qs(r.initialName);
         QWidget* owner = QApplication::activeWindow();
         path = r.save ? QFileDialog::getSaveFileName(owner, qs(r.title), start, qtFilter(r.filter))
-                                    : QFileDialog::getOpenFileName(owner, qs(r.title), start, qtFilter(r.filter));
+                      : QFileDialog::getOpenFileName(owner, qs(r.title), start, qtFilter(r.filter));
         if (shown.elapsed() >= 20)
             break;
     }

@@ -87,10 +87,7 @@ bool writeRawLines(const std::string& path, const std::vector<std::string>& line
     return writeBytes(path, joinLines(lines, false), std::ios::out | std::ios::trunc);
 }
 
-bool appendLine(const std::string& path, const std::string& line)
-{
-    return appendLines(path, {line});
-}
+bool appendLine(const std::string& path, const std::string& line) { return appendLines(path, {line}); }
 
 bool appendLines(const std::string& path, const std::vector<std::string>& lines)
 {
@@ -127,20 +124,17 @@ std::optional<std::vector<std::string>> readLines(const std::string& path)
 
 bool fileExists(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool folderExists(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool makeFolder(const std::string& path)
-{
-    return folderExists(path) || mkdir(path.c_str(), 0777) == 0;
-}
+bool makeFolder(const std::string& path) { return folderExists(path) || mkdir(path.c_str(), 0777) == 0; }
 
 bool removeFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
 

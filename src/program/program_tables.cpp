@@ -6,7 +6,8 @@ namespace klv {
 
 TextGrid newStepTable()
 {
-    static const char* const kTitles[kStepTableCols] = {"工步", "运行模式", "设定电流", "设定电压", "终止电流", "时间/次"};
+    static const char* const kTitles[kStepTableCols] = {"工步",     "运行模式", "设定电流",
+                                                        "设定电压", "终止电流", "时间/次"};
     TextGrid table;
     table.resize(kStepTableRows, kStepTableCols);
     for (int c = 0; c < kStepTableCols; ++c)

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "link/registry.h"
 #include "common/text_grid.h"
+#include "link/registry.h"
 
 namespace klv {
 

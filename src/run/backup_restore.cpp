@@ -14,9 +14,9 @@
 
 #include "platform/text_file.h"
 #include "program/step_program.h"
+#include "run/curve_plot.h"
 #include "run/grid_rows.h"
 #include "station.h"
-#include "run/curve_plot.h"
 
 namespace klv {
 
@@ -187,9 +187,8 @@ RestoreOutcome restoreSamples(Station& station, int slot, const std::string& pat
     loopCount = 1;
     // Only the last sample may switch the graph to this channel: fitting and redrawing the
     // graph for every sample of a long test would cost time quadratic in its length.
-    const bool selected = station.ui.panels[static_cast<size_t>(deviceOfSlot(slot))]
-                              .tiles[static_cast<size_t>(channelOfSlot(slot))]
-                              .sel;
+    const bool selected =
+        station.ui.panels[static_cast<size_t>(deviceOfSlot(slot))].tiles[static_cast<size_t>(channelOfSlot(slot))].sel;
     const size_t last = lastSampleIndex(*lines);
     FlowSums sums;
     int testSeconds = 0;

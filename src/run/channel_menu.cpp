@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "common/format.h"
+#include "common/logs.h"
 #include "platform/message_box.h"
 #include "run/channel_ops.h"
 #include "run/grid_rows.h"
-#include "common/logs.h"
 #include "station.h"
 
 namespace klv {

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "common/format.h"
+#include "common/logs.h"
 #include "link/command_set.h"
 #include "program/step_program.h"
 #include "run/backup_files.h"
 #include "run/backup_restore.h"
-#include "common/logs.h"
 #include "station.h"
 
 namespace klv {
@@ -18,7 +18,8 @@ namespace {
 void refuse(Station& station, int slot, const std::string& verb)
 {
     const int address = station.link.devices[static_cast<size_t>(deviceOfSlot(slot))].busAddress;
-    const std::string line = logTime(station.clock.now()) + "  " + verb + "通道" + channelName(address, channelOfSlot(slot)) + "出错";
+    const std::string line =
+        logTime(station.clock.now()) + "  " + verb + "通道" + channelName(address, channelOfSlot(slot)) + "出错";
     station.ui.history.push_back(line);
     sysLog(station, line);
 }

@@ -90,10 +90,11 @@ struct View {
     TextGrid& grid;
 
     View(Station& st, int s)
-        : station(st), slot(s), dev(st.link.devices.at(static_cast<size_t>(deviceOfSlot(s)))),
-          link(st.link.slots.at(static_cast<size_t>(s))), run(st.run.slots.at(static_cast<size_t>(s))),
-          tile(st.ui.panels.at(static_cast<size_t>(deviceOfSlot(s))).tiles.at(static_cast<size_t>(channelOfSlot(s)))),
-          grid(st.ui.gridView)
+            : station(st), slot(s), dev(st.link.devices.at(static_cast<size_t>(deviceOfSlot(s)))),
+              link(st.link.slots.at(static_cast<size_t>(s))), run(st.run.slots.at(static_cast<size_t>(s))),
+              tile(st.ui.panels.at(static_cast<size_t>(deviceOfSlot(s)))
+                       .tiles.at(static_cast<size_t>(channelOfSlot(s)))),
+              grid(st.ui.gridView)
     {
     }
 
@@ -111,12 +112,12 @@ struct View {
         const float upper = station.program.upperVoltageLimit.at(static_cast<size_t>(slot));
         const float lower = station.program.lowerVoltageLimit.at(static_cast<size_t>(slot));
         const float v = link.voltage;
-        const bool outsideWindow = charging() && run.stepSeconds > run.resumedStepSeconds + kVoltageSettleSeconds &&
-                                   (v < lower || v > upper);
+        const bool outsideWindow =
+            charging() && run.stepSeconds > run.resumedStepSeconds + kVoltageSettleSeconds && (v < lower || v > upper);
         if (v > dev.maxVoltage || outsideWindow) {
             run.voltageError = true;
-            klvLog(station, "ErrShowData(" + slotTag(slot) + ") volerr:" + shortText(v) + " " + shortText(upper) +
-                                " " + shortText(lower));
+            klvLog(station, "ErrShowData(" + slotTag(slot) + ") volerr:" + shortText(v) + " " + shortText(upper) + " " +
+                                shortText(lower));
         } else if (v < kNoBatteryVolts && !link.running) {
             run.voltageError = false;
         }

@@ -4,11 +4,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/logs.h"
 #include "data/data_lines.h"
 #include "run/backup_files.h"
-#include "common/logs.h"
-#include "station.h"
 #include "run/curve_plot.h"
+#include "station.h"
 
 namespace klv {
 

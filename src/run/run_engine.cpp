@@ -4,13 +4,13 @@
 #include <string>
 
 #include "common/format.h"
+#include "common/logs.h"
 #include "link/command_set.h"
 #include "run/channel_ops.h"
+#include "run/display_update.h"
 #include "run/live_data.h"
-#include "common/logs.h"
 #include "run/step_flow.h"
 #include "station.h"
-#include "run/display_update.h"
 
 namespace klv {
 

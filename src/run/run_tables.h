@@ -3,13 +3,13 @@
 #include <array>
 #include <string>
 
+#include "common/text_grid.h"
 #include "link/registry.h"
 #include "program/program_tables.h"
-#include "common/text_grid.h"
 
 namespace klv {
 
-inline constexpr int kResultColumns = 6;     // loop pass, step, mode, Ah, Wh, step time
+inline constexpr int kResultColumns = 6;  // loop pass, step, mode, Ah, Wh, step time
 inline constexpr int kResultRowsAtStart = 11;
 inline constexpr int kColorButtonFace = static_cast<int>(0x8000000F);
 

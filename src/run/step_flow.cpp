@@ -8,13 +8,13 @@
 #include <string>
 
 #include "common/format.h"
+#include "common/logs.h"
+#include "data/data_lines.h"
 #include "link/command_set.h"
 #include "program/step_program.h"
-#include "data/data_lines.h"
 #include "run/backup_files.h"
 #include "run/channel_ops.h"
 #include "run/grid_rows.h"
-#include "common/logs.h"
 #include "run/result_rows.h"
 #include "station.h"
 
@@ -58,8 +58,8 @@ double stepValue(const TextGrid& table, int row, int col)
     const std::string& text = table.at(row, col);
     std::optional<double> value = parseCellNumber(text);
     if (!value)
-        throw std::invalid_argument("step " + std::to_string(row) + " column " + std::to_string(col) + ": \"" +
-                                    text + "\" is no number");
+        throw std::invalid_argument("step " + std::to_string(row) + " column " + std::to_string(col) + ": \"" + text +
+                                    "\" is no number");
     return *value;
 }
 

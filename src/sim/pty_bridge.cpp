@@ -28,7 +28,7 @@ std::runtime_error systemError(const std::string& what)
 }  // namespace
 
 PtyBridge::PtyBridge(SimBus& bus, std::string linkPath, bool lineTiming)
-    : bus_(bus), linkPath_(std::move(linkPath)), lineTiming_(lineTiming)
+        : bus_(bus), linkPath_(std::move(linkPath)), lineTiming_(lineTiming)
 {
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0)
@@ -38,8 +38,8 @@ PtyBridge::PtyBridge(SimBus& bus, std::string linkPath, bool lineTiming)
         if (grantpt(master_) != 0 || unlockpt(master_) != 0 || tcgetattr(master_, &raw) != 0)
             throw systemError("pseudo-terminal setup");
         cfmakeraw(&raw);
-        if (tcsetattr(master_, TCSANOW, &raw) != 0
-            || fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK) != 0)
+        if (tcsetattr(master_, TCSANOW, &raw) != 0 ||
+            fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK) != 0)
             throw systemError("pseudo-terminal setup");
         char name[128];
         if (ptsname_r(master_, name, sizeof name) != 0)

@@ -28,10 +28,7 @@ int encodeRanged(double value, std::initializer_list<Range> ranges)
 }
 }  // namespace
 
-int encodeTwoRange(double value)
-{
-    return encodeRanged(value, {{0, 1000, 32767}, {32768, 100, kPairMax}});
-}
+int encodeTwoRange(double value) { return encodeRanged(value, {{0, 1000, 32767}, {32768, 100, kPairMax}}); }
 
 int encodeThreeRange(double value)
 {

@@ -13,8 +13,17 @@ struct CurvePoint {
 // A typical Li-ion open-circuit curve; beyond both ends it goes on along the
 // end segments, so an over-discharged or overcharged cell always reaches any limit.
 constexpr std::array<CurvePoint, 11> kCurve{{
-    {0.00, 3.00}, {0.02, 3.30}, {0.05, 3.45}, {0.10, 3.55}, {0.20, 3.63}, {0.40, 3.72},
-    {0.60, 3.85}, {0.80, 4.00}, {0.90, 4.08}, {1.00, 4.20}, {1.05, 4.50},
+    {0.00, 3.00},
+    {0.02, 3.30},
+    {0.05, 3.45},
+    {0.10, 3.55},
+    {0.20, 3.63},
+    {0.40, 3.72},
+    {0.60, 3.85},
+    {0.80, 4.00},
+    {0.90, 4.08},
+    {1.00, 4.20},
+    {1.05, 4.50},
 }};
 
 double interpolate(const CurvePoint& a, const CurvePoint& b, double soc)

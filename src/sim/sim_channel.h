@@ -25,11 +25,11 @@ struct SimChannel {
     double endCurrent = 0;  // A
 
     bool running = false;
-    double current = 0;    // A, what the output drives now
-    double voltage = 0;    // V, at the terminals
+    double current = 0;     // A, what the output drives now
+    double voltage = 0;     // V, at the terminals
     double capacityAh = 0;  // counted since the last start, never wrapped here
     double energyWh = 0;
-    int seconds = 0;        // running seconds since the last start
+    int seconds = 0;          // running seconds since the last start
     double runawayVolts = 0;  // added to the readings while a runaway fault lasts
 
     std::vector<CalibrationWrite> calibrationWrites;

@@ -2,10 +2,7 @@
 
 namespace klv::sim {
 
-SimPort::SimPort(SimBus& bus, Clock& clock) : bus_(bus), clock_(clock)
-{
-    bus_.follow(clock_.milliseconds());
-}
+SimPort::SimPort(SimBus& bus, Clock& clock) : bus_(bus), clock_(clock) { bus_.follow(clock_.milliseconds()); }
 
 std::uint64_t SimPort::nowUs()
 {
@@ -27,20 +24,11 @@ void SimPort::close()
     input_.clear();
 }
 
-int SimPort::bytesWaiting()
-{
-    return isOpen() ? input_.dueCount(nowUs()) : 0;
-}
+int SimPort::bytesWaiting() { return isOpen() ? input_.dueCount(nowUs()) : 0; }
 
-void SimPort::discardInput()
-{
-    input_.takeDue(nowUs());
-}
+void SimPort::discardInput() { input_.takeDue(nowUs()); }
 
-Bytes SimPort::readAll()
-{
-    return isOpen() ? input_.takeDue(nowUs()) : Bytes{};
-}
+Bytes SimPort::readAll() { return isOpen() ? input_.takeDue(nowUs()) : Bytes{}; }
 
 void SimPort::write(const Bytes& bytes)
 {

@@ -18,18 +18,23 @@ constexpr double kRunawayTop = 240.0;
 size_t entryLength(std::uint8_t code)
 {
     switch (code) {
-    case kStatus: return 1;
-    case kStart: return 8;
-    case kStop: return 2;
-    case kCalibrate: return 4;
-    default: return 0;
+    case kStatus:
+        return 1;
+    case kStart:
+        return 8;
+    case kStop:
+        return 2;
+    case kCalibrate:
+        return 4;
+    default:
+        return 0;
     }
 }
 
 bool wellFormed(const Bytes& f)
 {
-    return f.size() >= 6 && f[0] == kFrameStart && f.size() == f[3] + 6u && f.back() == kFrameEnd
-           && verifyChecksum(f, 4, static_cast<int>(f.size()) - 2);
+    return f.size() >= 6 && f[0] == kFrameStart && f.size() == f[3] + 6u && f.back() == kFrameEnd &&
+           verifyChecksum(f, 4, static_cast<int>(f.size()) - 2);
 }
 
 void appendPair(Bytes& out, int n)
@@ -42,15 +47,17 @@ void appendPair(Bytes& out, int n)
 StartMode modeOf(std::uint8_t modeByte)
 {
     switch (modeByte) {
-    case 16: return kModeDischarge;
-    case 17: return kModeCharge;
-    default: return kModeRest;
+    case 16:
+        return kModeDischarge;
+    case 17:
+        return kModeCharge;
+    default:
+        return kModeRest;
     }
 }
 }  // namespace
 
-SimUnit::SimUnit(int address, int modelCode, Presence presence)
-    : address_(address), model_(modelRow(modelCode))
+SimUnit::SimUnit(int address, int modelCode, Presence presence) : address_(address), model_(modelRow(modelCode))
 {
     for (size_t n = 0; n < channels_.size(); ++n) {
         channels_[n].present = presence[n];

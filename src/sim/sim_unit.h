@@ -17,10 +17,10 @@ struct SimFaults {
     std::optional<std::uint64_t> silentAfterMs;  // falls silent once the bus has run this long
     int shortBy = 0;                             // answers lose their last bytes
     bool badChecksum = false;
-    int surplusBytes = 0;                        // bytes after the end byte
-    std::uint32_t lateMs = 0;                    // extra delay before the first answer byte
-    int runawayChannel = -1;                     // this channel's voltage climbs while it runs
-    std::optional<int> stopAfterSeconds;         // every channel ends its step after this long
+    int surplusBytes = 0;                 // bytes after the end byte
+    std::uint32_t lateMs = 0;             // extra delay before the first answer byte
+    int runawayChannel = -1;              // this channel's voltage climbs while it runs
+    std::optional<int> stopAfterSeconds;  // every channel ends its step after this long
 };
 
 // The capacity counter of a unit restarts at this many ampere-hours.

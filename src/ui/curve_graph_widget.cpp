@@ -15,12 +15,18 @@ QColor toQColor(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0x
 Qt::PenStyle toQtStyle(int style)
 {
     switch (style) {
-    case 1: return Qt::DashLine;
-    case 2: return Qt::DotLine;
-    case 3: return Qt::DashDotLine;
-    case 4: return Qt::DashDotDotLine;
-    case kPenNone: return Qt::NoPen;
-    default: return Qt::SolidLine;
+    case 1:
+        return Qt::DashLine;
+    case 2:
+        return Qt::DotLine;
+    case 3:
+        return Qt::DashDotLine;
+    case 4:
+        return Qt::DashDotDotLine;
+    case kPenNone:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
     }
 }
 
@@ -150,7 +156,7 @@ void CurvePainterSurface::refreshLabels()
 // ---- widget
 
 CurveGraphWidget::CurveGraphWidget(CurveGraph& model, QWidget* parent)
-    : QWidget(parent), model_(model), surface_([this] { update(); })
+        : QWidget(parent), model_(model), surface_([this] { update(); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -199,7 +205,8 @@ void CurveGraphWidget::paintEvent(QPaintEvent*)
     for (int i = 0; i < model_.CurveCount(); ++i)
         if (model_.legend(i).label.visible)
             shown.push_back({&model_.legend(i).label, model_.CurveLineColor(i)});
-    std::stable_sort(shown.begin(), shown.end(), [](const Shown& a, const Shown& b) { return a.label->z < b.label->z; });
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const Shown& a, const Shown& b) { return a.label->z < b.label->z; });
     const int ascent = QFontMetrics(surface_.font()).ascent();
     for (const Shown& s : shown) {
         p.setPen(toQColor(s.color));
@@ -234,7 +241,7 @@ void CurveGraphWidget::mousePressEvent(QMouseEvent* event)
         return;
     QPointF at = event->position();
     Q_EMIT MouseDown(mouseButton(event->button()), shiftState(event->modifiers()), static_cast<float>(at.x()),
-                   static_cast<float>(at.y()));
+                     static_cast<float>(at.y()));
 }
 
 void CurveGraphWidget::mouseMoveEvent(QMouseEvent* event)
@@ -245,7 +252,7 @@ void CurveGraphWidget::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     Q_EMIT MouseMove(mouseButton(event->buttons()), shiftState(event->modifiers()), static_cast<float>(at.x()),
-                   static_cast<float>(at.y()));
+                     static_cast<float>(at.y()));
 }
 
 void CurveGraphWidget::mouseReleaseEvent(QMouseEvent* event)
@@ -258,7 +265,7 @@ void CurveGraphWidget::mouseReleaseEvent(QMouseEvent* event)
     }
     QPointF at = event->position();
     Q_EMIT MouseUp(mouseButton(event->button()), shiftState(event->modifiers()), static_cast<float>(at.x()),
-                 static_cast<float>(at.y()));
+                   static_cast<float>(at.y()));
 }
 
 void CurveGraphWidget::mouseDoubleClickEvent(QMouseEvent* event)

@@ -10,10 +10,10 @@ namespace klv {
 namespace {
 // Keeps the last grid line despite rounding in the accumulated steps.
 constexpr double kGridMargin = 0.0001;
-constexpr int kLabelGapLeft = 34;    // Y labels end here on the left, start at W − 34 on the right
-constexpr int kAxisOffset = 45;      // axes sit 5 pixels outside the data rectangle
+constexpr int kLabelGapLeft = 34;  // Y labels end here on the left, start at W − 34 on the right
+constexpr int kAxisOffset = 45;    // axes sit 5 pixels outside the data rectangle
 constexpr int kTickLength = 6;
-constexpr int kXLabelDrop = 38;      // X labels hang below H − 38 by half their height
+constexpr int kXLabelDrop = 38;  // X labels hang below H − 38 by half their height
 constexpr int kBrandInset = 15;
 constexpr int kBrandTop = 45;
 }  // namespace

@@ -22,10 +22,7 @@ int roundPixel(double v)
     return static_cast<int>(std::nearbyint(v));
 }
 
-double tickValue(float min, float max, int k)
-{
-    return min + (static_cast<double>(max) - min) / kDivisions * k;
-}
+double tickValue(float min, float max, int k) { return min + (static_cast<double>(max) - min) / kDivisions * k; }
 
 std::string timeLabel(double seconds)
 {
@@ -35,10 +32,7 @@ std::string timeLabel(double seconds)
     return formatHms(static_cast<long long>(s));
 }
 
-std::string xLabel(double v, int xBarType)
-{
-    return xBarType == 0 ? timeLabel(v) : formatNumber(v, "0");
-}
+std::string xLabel(double v, int xBarType) { return xBarType == 0 ? timeLabel(v) : formatNumber(v, "0"); }
 
 std::string yLabel(double v) { return formatNumber(v, "0.00"); }
 
@@ -48,7 +42,7 @@ long long decimationStep(int n, int w)
 }
 
 CurveMapping::CurveMapping(int w, int h, float minX, float maxX, const float minY[2], const float maxY[2])
-    : h_(h), minX_(minX), sx_((static_cast<double>(maxX) - minX) / (w - kDataWidthMargin))
+        : h_(h), minX_(minX), sx_((static_cast<double>(maxX) - minX) / (w - kDataWidthMargin))
 {
     for (int a = 0; a < 2; ++a) {
         minY_[a] = minY[a];

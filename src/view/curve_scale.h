@@ -9,8 +9,8 @@ namespace klv {
 inline constexpr int kDataLeft = 50;
 inline constexpr int kDataTop = 40;
 inline constexpr int kDataBottomMargin = 50;
-inline constexpr int kDataWidthMargin = 100;   // W − 100 pixels of data across
-inline constexpr int kDataHeightMargin = 90;   // H − 90 pixels of data down
+inline constexpr int kDataWidthMargin = 100;  // W − 100 pixels of data across
+inline constexpr int kDataHeightMargin = 90;  // H − 90 pixels of data down
 inline constexpr int kDivisions = 10;
 
 // To nearest, halves to even, kept within a range every surface can take.

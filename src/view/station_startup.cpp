@@ -10,8 +10,8 @@ namespace klv {
 
 namespace {
 
-const char* const kGridViewHeader[] = {"通道", "循环", "工步", "模式", "电压(V)",
-                                        "电流(A)", "容量(Ah)", "能量(Wh)", "时间", "状态"};
+const char* const kGridViewHeader[] = {"通道",    "循环",     "工步",     "模式", "电压(V)",
+                                       "电流(A)", "容量(Ah)", "能量(Wh)", "时间", "状态"};
 
 int intKey(const IniFile& ini, const char* section, const char* key, int fallback)
 {

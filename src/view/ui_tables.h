@@ -10,7 +10,7 @@
 
 namespace klv {
 
-inline constexpr int kColorLampOff = 12632256;    // grey state lamp
+inline constexpr int kColorLampOff = 12632256;      // grey state lamp
 inline constexpr int kColorChannelIdle = 14737632;  // light grey channel label
 
 // What one channel tile shows; the tile widget only paints this.
@@ -45,8 +45,8 @@ struct UiTables {
     // Fill colours of the four legend swatches (voltage, current, capacity, energy).
     int shpVol = 16744448, shpCur = 8421631, shpCap = 4210752, shpPwr = 4210752;
     std::array<CurveGraph, kMaxDevices> graphs;  // one per device index
-    std::vector<std::string> history;  // lstLog, the operator's history lines
-    bool showCurveLabels = false;      // the curve-label option, key "SLA"
+    std::vector<std::string> history;            // lstLog, the operator's history lines
+    bool showCurveLabels = false;                // the curve-label option, key "SLA"
     int currentDevice = 0, selectedChannel = 0;
 };
 

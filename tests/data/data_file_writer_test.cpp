@@ -14,7 +14,10 @@ const std::vector<std::array<std::string, 5>> kTwoStepsAndLoop = {
     {"循环", "0.000", "00.00", "0.000", "2"},
 };
 
-std::vector<std::string> linesOf(const std::string& path) { return readLines(path).value_or(std::vector<std::string>{}); }
+std::vector<std::string> linesOf(const std::string& path)
+{
+    return readLines(path).value_or(std::vector<std::string>{});
+}
 
 }  // namespace
 

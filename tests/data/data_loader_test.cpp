@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "data/data_file.h"
+#include "data/data_loader.h"
 #include "data/data_station.h"
 #include "platform/text_file.h"
-#include "data/data_loader.h"
 
 using namespace klv;
 
@@ -185,8 +185,8 @@ TEST(DataFileLoaderTest, AFailingLineEndsTheLoadingAndKeepsWhatCameBefore)
     failsAfterHead("5\t1.000\t3.7V");
 
     auto failsInResults = [&](const std::string& bad) {
-        const LoadedData data = files.load(head, withHeader({"1\t1\t恒流放\t0.512\t1.843\t01:02:03", bad,
-                                                             "1\t2\t恒流放\t0.512\t1.843\t01:02:03"}));
+        const LoadedData data = files.load(
+            head, withHeader({"1\t1\t恒流放\t0.512\t1.843\t01:02:03", bad, "1\t2\t恒流放\t0.512\t1.843\t01:02:03"}));
         EXPECT_FALSE(data.complete) << bad;
         EXPECT_EQ(data.records.size(), 1u) << bad;
         ASSERT_EQ(data.results.size(), 1u) << bad;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "data/data_file.h"
+#include "data/data_loader.h"
 #include "platform/text_file.h"
 #include "support/temp_folder.h"
-#include "data/data_loader.h"
 
 using namespace klv;
 
@@ -27,8 +27,11 @@ const Lines kDat{"设备:TAL-M1",
                  "0\t0.500\t3.700",
                  "1\t0.500\t3.650",
                  "2\t0.500\t3.612"};
-const Lines kRun{"设备:TAL-M1", "通道:1-1", "----------www.cellward.example--------------",
-                 "循环\t步骤\t模式\t容量(Ah)\t能量(Wh)\t时间(S)", "1\t1\t恒流放\t0.512\t1.843\t01:02:03",
+const Lines kRun{"设备:TAL-M1",
+                 "通道:1-1",
+                 "----------www.cellward.example--------------",
+                 "循环\t步骤\t模式\t容量(Ah)\t能量(Wh)\t时间(S)",
+                 "1\t1\t恒流放\t0.512\t1.843\t01:02:03",
                  "1\t2\t恒压充\t0.498\t2.001\t00:58:10"};
 
 void writeRaw(const std::string& path, const std::string& bytes)
@@ -78,13 +81,14 @@ TEST(LoaderBadInput, NamedDamageEndsTheLoadingAtItsLine)
          1, 1, 0},
         {"row 99", head + gbkFile({"工步:99\t恒流放\t0.500\t02.75\t0.000\t0", kDat[7]}), goodRun, false, 1, 1, 0},
         {"unreadable time", head + "1e\t0.500\t3.650\r\n" + gbkFile({kDat[7]}), goodRun, false, 1, 1, 0},
-        {"a result row not starting with a digit is passed over", goodDat, gbkFile({kRun[3], "x\t1\t恒流放\t0.512\t1.843\t01:02:03"}), true,
-         2, 3, 0},
+        {"a result row not starting with a digit is passed over", goodDat,
+         gbkFile({kRun[3], "x\t1\t恒流放\t0.512\t1.843\t01:02:03"}), true, 2, 3, 0},
         {"result row cut in half", goodDat, gbkFile({kRun[4]}) + "1\t2\t\xba\xe3", false, 2, 3, 1},
         {"random bytes in the data file", head + "\x01\xff\x80\t\t\r\n" + gbkFile({kDat[7]}), goodRun, true, 1, 2, 2},
-        {"ten megabytes of digits in a record", head + "3\t" + tenMegabytes + "\t3.6\r\n" + gbkFile({kDat[7]}),
-         goodRun, false, 1, 1, 0},
-        {"a ten-megabyte line of text", head + "x" + tenMegabytes + "\r\n" + gbkFile({kDat[7]}), goodRun, true, 1, 2, 2},
+        {"ten megabytes of digits in a record", head + "3\t" + tenMegabytes + "\t3.6\r\n" + gbkFile({kDat[7]}), goodRun,
+         false, 1, 1, 0},
+        {"a ten-megabyte line of text", head + "x" + tenMegabytes + "\r\n" + gbkFile({kDat[7]}), goodRun, true, 1, 2,
+         2},
         {"a ten-megabyte time that is no number", head + "3" + tenMegabytes + "\t0.5\t3.6", goodRun, false, 1, 1, 0},
         {"an empty result file", goodDat, "", true, 2, 3, 0},
     };
@@ -153,9 +157,14 @@ TEST(LoaderBadInput, SeededRandomFilesNeverEscapeTheLoader)
                     const size_t at = random() % files[f].size();
                     const char byte = alphabet[random() % alphabet.size()];
                     switch (random() % 3) {
-                    case 0: files[f][at] = byte; break;
-                    case 1: files[f].erase(at, 1); break;
-                    default: files[f].insert(at, 1, byte);
+                    case 0:
+                        files[f][at] = byte;
+                        break;
+                    case 1:
+                        files[f].erase(at, 1);
+                        break;
+                    default:
+                        files[f].insert(at, 1, byte);
                     }
                 }
             }

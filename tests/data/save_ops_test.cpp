@@ -4,8 +4,8 @@
 
 #include "data/data_file.h"
 #include "data/data_station.h"
-#include "platform/text_file.h"
 #include "data/save_ops.h"
+#include "platform/text_file.h"
 
 using namespace klv;
 

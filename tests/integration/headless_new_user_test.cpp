@@ -35,8 +35,9 @@ std::string writeProgram(const std::string& home)
 // klv-station --headless run as a user would type it; -1 when it did not end by itself.
 int station(const std::string& home, const std::string& program, bool resume, int terminateAfterMs = -1)
 {
-    QStringList args{"--home", QString::fromStdString(home), "--port", "1", "--program",
-                     QString::fromStdString(program), "--channels", "all", "--autosave"};
+    QStringList args{"--home",    QString::fromStdString(home),    "--port",     "1",
+                     "--program", QString::fromStdString(program), "--channels", "all",
+                     "--autosave"};
     if (resume)
         args << "--continue";
     return runHeadlessStation(args, terminateAfterMs, kRunLimitMs).exitCode;

@@ -3,9 +3,9 @@
 #include <QRegularExpression>
 #include <filesystem>
 
+#include "platform/text_file.h"
 #include "program/program_tables.h"
 #include "program/step_file.h"
-#include "platform/text_file.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
 
@@ -47,12 +47,13 @@ TEST(HeadlessRunnerTest, RunsAProgramOnChosenChannelsToItsEndAndSavesIt)
     std::string program = writeProgram(home.path(), "03.60");
 
     StationRun run = runHeadlessStation({"--home", QString::fromStdString(home.path()), "--port", "1", "--program",
-                       QString::fromStdString(program), "--channels", "1-1,2-3", "--autosave"});
+                                         QString::fromStdString(program), "--channels", "1-1,2-3", "--autosave"});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
     QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 4);
     EXPECT_EQ(lines[0], "设备01: TAL-M3 (4.5V/1A)");
-    QRegularExpression progress(R"(^(1-1|2-3) loop=1 step=1 state=放电 V=\d\.\d{3} I=1\.000 Ah=\d\.\d{3} time=\d\d:\d\d:\d\d$)");
+    QRegularExpression progress(
+        R"(^(1-1|2-3) loop=1 step=1 state=放电 V=\d\.\d{3} I=1\.000 Ah=\d\.\d{3} time=\d\d:\d\d:\d\d$)");
     for (int i = 2; i < lines.size(); ++i)
         EXPECT_TRUE(progress.match(lines[i]).hasMatch()) << lines[i].toStdString();
 
@@ -81,7 +82,8 @@ TEST(HeadlessRunnerTest, ASignalStopsEveryBusyChannelAndKeepsTheBackups)
     std::string program = writeProgram(home.path(), "02.75");
     QString dir = QString::fromStdString(home.path());
 
-    StationRun run = runHeadlessStation({"--home", dir, "--port", "1", "--program", QString::fromStdString(program)}, 4000);
+    StationRun run =
+        runHeadlessStation({"--home", dir, "--port", "1", "--program", QString::fromStdString(program)}, 4000);
     EXPECT_EQ(run.exitCode, 0);
     for (int n = 1; n <= 8; ++n)
         EXPECT_TRUE(fileExists(home.path() + "/klv-com1-1-" + std::to_string(n) + ".bk0"));

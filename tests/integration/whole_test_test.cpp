@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "data/data_file.h"
+#include "data/data_loader.h"
 #include "link/connection.h"
 #include "link/poll_cycle.h"
 #include "platform/text_file.h"
@@ -17,7 +18,6 @@
 #include "run/run_engine.h"
 #include "support/bench_fixture.h"
 #include "view/station_startup.h"
-#include "data/data_loader.h"
 
 using namespace klv;
 
@@ -96,7 +96,10 @@ struct WholeTest : BenchFixture {
         second();  // the last stop answers and the finished words
         return seconds;
     }
-    std::vector<std::string> lines(const std::string& path) { return readLines(path).value_or(std::vector<std::string>{}); }
+    std::vector<std::string> lines(const std::string& path)
+    {
+        return readLines(path).value_or(std::vector<std::string>{});
+    }
 };
 
 }  // namespace

@@ -68,7 +68,8 @@ TEST_F(CommandSetTest, IdleFrameStopFrameAndStartEntryAreExact)
     AddCmd(station, 2, kQueueStart);  // the last code wins
     ChannelFrame start = buildChannelFrame(station, 0);
     EXPECT_EQ(start.expectedLength, 78);
-    EXPECT_EQ(Bytes(start.frame.begin() + 6, start.frame.begin() + 14), (Bytes{0x33, 0x10, 0x00, 0x64, 0x01, 0x23, 0x00, 0x05}));
+    EXPECT_EQ(Bytes(start.frame.begin() + 6, start.frame.begin() + 14),
+              (Bytes{0x33, 0x10, 0x00, 0x64, 0x01, 0x23, 0x00, 0x05}));
 }
 
 TEST_F(CommandSetTest, CalibrationAndOutOfRangeEntries)

@@ -74,7 +74,7 @@ struct DecoderFuzz : ::testing::Test {
     Bytes randomEntryAnswer()
     {
         static constexpr std::array<std::uint8_t, 5> codes{kCmdStatus, kCmdStatus, kCmdStart, kCmdStop,
-                                                            kCmdCalibration};
+                                                           kCmdCalibration};
         Bytes payload;
         for (int n = 0; n < kChannelsPerDevice; ++n) {
             // Mostly real codes, so that decoding goes deep; now and then any byte at all.
@@ -232,8 +232,8 @@ TEST_F(DecoderFuzz, TruncatedIdleAnswerUpdatesExactlyTheWholeEntries)
     Bytes payload;
     for (int n = 0; n < kChannelsPerDevice; ++n) {
         auto c = encodePair(100 * (n + 1)), v = encodePair(3000 + n), q = encodePair(n), e = encodePair(2 * n);
-        payload.insert(payload.end(), {kCmdStatus, 0, c.first, c.second, v.first, v.second, q.first, q.second,
-                                       e.first, e.second});
+        payload.insert(payload.end(),
+                       {kCmdStatus, 0, c.first, c.second, v.first, v.second, q.first, q.second, e.first, e.second});
     }
     const Bytes whole = buildFrame(1, kFrameChannel, payload);
     ASSERT_EQ(whole.size(), 86u);

@@ -5,10 +5,7 @@
 using namespace klv;
 
 namespace {
-std::pair<std::uint8_t, std::uint8_t> pairOf(int high, int low)
-{
-    return {std::uint8_t(high), std::uint8_t(low)};
-}
+std::pair<std::uint8_t, std::uint8_t> pairOf(int high, int low) { return {std::uint8_t(high), std::uint8_t(low)}; }
 }  // namespace
 
 TEST(FrameTest, ChecksumIsXorModulo240AndNeverAFrameByte)

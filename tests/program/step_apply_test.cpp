@@ -21,9 +21,8 @@ LinkTables twoDevices()
 bool untouched(const ProgramTables& program, int slot)
 {
     const auto s = static_cast<size_t>(slot);
-    return program.gridRun[s].cells == newStepTable().cells && program.stepCount[s] == 0 &&
-           program.loopCount[s] == 0 && program.startStep[s] == 0 && program.upperVoltageLimit[s] == 4.55f &&
-           program.lowerVoltageLimit[s] == 1.5f;
+    return program.gridRun[s].cells == newStepTable().cells && program.stepCount[s] == 0 && program.loopCount[s] == 0 &&
+           program.startStep[s] == 0 && program.upperVoltageLimit[s] == 4.55f && program.lowerVoltageLimit[s] == 1.5f;
 }
 
 TEST(StepApply, AChannelTargetReplacesThatChannelsWholeProgram)

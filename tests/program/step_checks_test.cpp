@@ -40,7 +40,8 @@ TEST(StepFieldCheck, RefusedFieldsRestoreTheRowCellOrTheDeviceMinimum)
     // A field that modes do not use still has to hold a number.
     EXPECT_TRUE(refused(checkStepField(StepField::SetCurrent, "x", kStepRest, m1, ""), kBadData, "00.01"));
 
-    EXPECT_TRUE(refused(checkStepField(StepField::SetCurrent, "5.01", kStepDischarge, m1, "00.50"), kOutOfRange, "00.50"));
+    EXPECT_TRUE(
+        refused(checkStepField(StepField::SetCurrent, "5.01", kStepDischarge, m1, "00.50"), kOutOfRange, "00.50"));
     EXPECT_TRUE(refused(checkStepField(StepField::SetCurrent, "0.0009", kStepCharge, m3, ""), kOutOfRange, "0.001"));
     EXPECT_TRUE(refused(checkStepField(StepField::SetVoltage, "20.5", kStepCharge, m1, "04.20"), kOutOfRange, "04.20"));
     EXPECT_TRUE(refused(checkStepField(StepField::SetVoltage, "0.05", kStepDischarge, m1, ""), kOutOfRange, "00.10"));

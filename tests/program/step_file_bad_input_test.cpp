@@ -78,14 +78,20 @@ TEST(StepFileBadInput, NamedDamageIsSkippedLineByLine)
 {
     const std::string path = tempPath("named.stp");
     const std::string tenMegabytes(10u << 20, '7');
-    writeRaw(path, "banner\r\n"
-                   "111:恒流放\r\n"  // step above 10
-                   "991:恒流放\r\n"  // row 99
-                   "0x1:x\r\n-11:x\r\n"  // unreadable numbers
-                   "\x01\xff\xfe\x80\x81\r\n"  // random bytes
-                   "012:" + tenMegabytes + "\r\n"
-                   "011:" + utf8ToGbk("恒流放") + "\r\n"
-                   "013:0" + tenMegabytes);  // a ten-megabyte last line without its end
+    writeRaw(path,
+             "banner\r\n"
+             "111:恒流放\r\n"            // step above 10
+             "991:恒流放\r\n"            // row 99
+             "0x1:x\r\n-11:x\r\n"        // unreadable numbers
+             "\x01\xff\xfe\x80\x81\r\n"  // random bytes
+             "012:" +
+                 tenMegabytes +
+                 "\r\n"
+                 "011:" +
+                 utf8ToGbk("恒流放") +
+                 "\r\n"
+                 "013:0" +
+                 tenMegabytes);  // a ten-megabyte last line without its end
     TextGrid read = newStepTable();
     bool readOk = false;
     EXPECT_NO_THROW(readOk = readStepFile(path, read));
@@ -120,9 +126,14 @@ TEST(StepFileBadInput, SeededDamageOnlyEverFillsCellsFromTheFilesRecords)
             for (int edits = 1 + int(random() % 8); edits > 0 && !bytes.empty(); --edits) {
                 const size_t at = random() % bytes.size();
                 switch (random() % 3) {
-                case 0: bytes[at] = alphabet[random() % alphabet.size()]; break;
-                case 1: bytes.erase(at, 1); break;
-                default: bytes.insert(at, 1, alphabet[random() % alphabet.size()]);
+                case 0:
+                    bytes[at] = alphabet[random() % alphabet.size()];
+                    break;
+                case 1:
+                    bytes.erase(at, 1);
+                    break;
+                default:
+                    bytes.insert(at, 1, alphabet[random() % alphabet.size()]);
                 }
             }
         }
@@ -139,7 +150,8 @@ TEST(StepFileBadInput, SeededDamageOnlyEverFillsCellsFromTheFilesRecords)
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             if (number == 1 || line.size() < 4 || !std::isdigit(static_cast<unsigned char>(line[0])) ||
-                !std::isdigit(static_cast<unsigned char>(line[1])) || !std::isdigit(static_cast<unsigned char>(line[2])))
+                !std::isdigit(static_cast<unsigned char>(line[1])) ||
+                !std::isdigit(static_cast<unsigned char>(line[2])))
                 continue;
             const int row = (line[0] - '0') * 10 + (line[1] - '0'), column = line[2] - '0';
             if (row < 1 || row > 10 || column < 1 || column > 5)

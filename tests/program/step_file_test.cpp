@@ -87,16 +87,17 @@ TEST(StepFile, MalformedRecordsAreSkipped)
 {
     const std::string path = tempPath("bad.stp");
     writeRaw(path,
-             "011:\xCB\xE8\r\n"           // line 1 is never a record
-             "021:\xB8\xE9\xD6\xC3\r\n"   // 搁置
-             "025:7\n"                    // LF alone ends a line too
-             "023\xA3\xBA" "03.60\r\n"   // any one character separates, here a GBK full-width colon
-             "02\r\n031\r\n\r\n"          // shorter than four characters
-             "0a1:x\r\n 11:x\r\n1x1:x\r\n" // not digits
+             "011:\xCB\xE8\r\n"          // line 1 is never a record
+             "021:\xB8\xE9\xD6\xC3\r\n"  // 搁置
+             "025:7\n"                   // LF alone ends a line too
+             "023\xA3\xBA"
+             "03.60\r\n"                    // any one character separates, here a GBK full-width colon
+             "02\r\n031\r\n\r\n"            // shorter than four characters
+             "0a1:x\r\n 11:x\r\n1x1:x\r\n"  // not digits
              "001:header\r\n111:x\r\n991:x\r\n010:x\r\n016:x\r\n019:x\r\n"  // row or column out of range
              "\xFF\xFE\x01\x80garbage\r\n"
-             "041:\r\n"                   // four characters: an empty cell
-             "105:\xCB");                 // half a GBK character at the end of the file
+             "041:\r\n"    // four characters: an empty cell
+             "105:\xCB");  // half a GBK character at the end of the file
     TextGrid read = newStepTable();
     read.at(4, 1) = "old";
     ASSERT_TRUE(readStepFile(path, read));

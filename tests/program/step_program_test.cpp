@@ -111,7 +111,9 @@ TEST(StepProgram, VoltageWindowFromEveryChargeAndDischargeRow)
 {
     const DeviceEntry m1 = deviceOfModel(kModelM1);  // 0.1..20 V
     auto charge = [](const std::string& volts) { return test::StepRowTexts{"恒压充", "00.50", volts, "00.05", "0"}; };
-    auto discharge = [](const std::string& volts) { return test::StepRowTexts{"恒流放", "00.50", volts, "00.00", "0"}; };
+    auto discharge = [](const std::string& volts) {
+        return test::StepRowTexts{"恒流放", "00.50", volts, "00.00", "0"};
+    };
     const test::StepRowTexts rest{"搁置", "00.00", "00.00", "00.00", "5"};
 
     EXPECT_TRUE(windowIs(voltageWindow(stepTable({charge("04.20")}), m1), 4.4f, 2.7f));
@@ -125,8 +127,8 @@ TEST(StepProgram, VoltageWindowFromEveryChargeAndDischargeRow)
     EXPECT_TRUE(windowIs(voltageWindow(stepTable({rest, rest}), m1), 20.0f, 0.1f));
     EXPECT_TRUE(windowIs(voltageWindow(stepTable({discharge("02.50"), discharge("03.00")}), m1), 20.0f, 2.3f));
     // Rows behind a loop row or an empty row still shape the window.
-    const TextGrid scattered = stepTable({discharge("03.00"), {"循环", "", "", "", "2"}, charge("04.20"),
-                                          {"", "", "", "", ""}, discharge("02.50")});
+    const TextGrid scattered = stepTable(
+        {discharge("03.00"), {"循环", "", "", "", "2"}, charge("04.20"), {"", "", "", "", ""}, discharge("02.50")});
     EXPECT_TRUE(windowIs(voltageWindow(scattered, m1), 4.4f, 2.3f));
 }
 

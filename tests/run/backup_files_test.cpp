@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "data/data_lines.h"
 #include "data/data_station.h"
 #include "platform/text_file.h"
-#include "data/data_lines.h"
 #include "run/backup_files.h"
 
 using namespace klv;
@@ -22,10 +22,8 @@ const std::string kGbkLoop = "\xd1\xad\xbb\xb7";
 const std::string kBanner = "----------www.cellward.example--------------\r\n";
 
 const std::vector<std::array<std::string, 5>> kThreeStepsAndLoop = {
-    {"恒流放", "0.500", "02.75", "0.000", "0"},
-    {"搁置", "0.000", "00.00", "0.000", "10"},
-    {"恒压充", "0.500", "04.20", "0.050", "0"},
-    {"循环", "0.000", "00.00", "0.000", "3"},
+    {"恒流放", "0.500", "02.75", "0.000", "0"}, {"搁置", "0.000", "00.00", "0.000", "10"},
+    {"恒压充", "0.500", "04.20", "0.050", "0"}, {"循环", "0.000", "00.00", "0.000", "3"},
     {"搁置", "0.000", "00.00", "0.000", "5"},  // after the loop row: kept in the table, never run
 };
 
@@ -56,12 +54,11 @@ TEST(BackupFilesTest, StartWritesExactHeadersAndLinesAreAppendedAfterThem)
     EXPECT_EQ(base, bench.home.path() + "/klv-com3-1-2");
     ASSERT_TRUE(createBackupFiles(bench.station, slot, base));
 
-    const std::string bk0Header = kGbkDevice + "TAL-M1\r\n" + kGbkChannel + "1-2\r\n" +
-                                  kGbkStep + "1\t" + kGbkDischarge + "\t0.500\t02.75\t0.000\t0\r\n" +
-                                  kGbkStep + "2\t" + kGbkRest + "\t0.000\t00.00\t0.000\t10\r\n" +
-                                  kGbkStep + "3\t" + kGbkCharge + "\t0.500\t04.20\t0.050\t0\r\n" +
-                                  kGbkStep + "4\t" + kGbkLoop + "\t0.000\t00.00\t0.000\t3\r\n" + kBanner +
-                                  "Time(S)\tCur(A)\tVol(V)\r\n";
+    const std::string bk0Header = kGbkDevice + "TAL-M1\r\n" + kGbkChannel + "1-2\r\n" + kGbkStep + "1\t" +
+                                  kGbkDischarge + "\t0.500\t02.75\t0.000\t0\r\n" + kGbkStep + "2\t" + kGbkRest +
+                                  "\t0.000\t00.00\t0.000\t10\r\n" + kGbkStep + "3\t" + kGbkCharge +
+                                  "\t0.500\t04.20\t0.050\t0\r\n" + kGbkStep + "4\t" + kGbkLoop +
+                                  "\t0.000\t00.00\t0.000\t3\r\n" + kBanner + "Time(S)\tCur(A)\tVol(V)\r\n";
     const std::string bk1Header = kGbkDevice + "TAL-M1\r\n" + kGbkChannel + "1-2\r\n" + kBanner + kGbkLoop +
                                   "\t\xb2\xbd\xd6\xe8\t\xc4\xa3\xca\xbd\t\xc8\xdd\xc1\xbf(Ah)\t\xc4\xdc\xc1\xbf(Wh)"
                                   "\t\xca\xb1\xbc\xe4(S)\r\n";
@@ -86,9 +83,10 @@ TEST(BackupFilesTest, TheLoopRowIsWrittenOnlyWhenItEndsAShortProgram)
     DataStation bench;
     bench.addDevice(0, "TAL-M1", 0, 1000);
 
-    bench.setProgram(0, {{"恒流放", "0.500", "02.75", "0.000", "0"},
-                         {"搁置", "0.000", "00.00", "0.000", "1"},
-                         {"恒压充", "0.500", "04.20", "0.050", "0"}},
+    bench.setProgram(0,
+                     {{"恒流放", "0.500", "02.75", "0.000", "0"},
+                      {"搁置", "0.000", "00.00", "0.000", "1"},
+                      {"恒压充", "0.500", "04.20", "0.050", "0"}},
                      3);
     EXPECT_EQ(stepLineCount(programHeaderLines(bench.station, 0)), 3u);
 

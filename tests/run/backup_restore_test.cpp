@@ -65,10 +65,11 @@ TEST_F(BackupRestoreTest, Bk0GivesBackStepsCurvesAndSums)
 {
     const int slot = slotOf(0, 2);
     steps(slot).at(9, kColMode) = "搁置";
-    const std::string path = write("a.bk0", {"设备:TAL-M5", "通道:1-3", "工步:1\t恒流放\t01.00\t02.75\t00.00\t0",
-                                             "工步:2\t恒压充\t00.50\t04.20\t00.05\t30", "工步:3\t循环\t00.00\t00.00\t00.00\t2",
-                                             "工步:", "工步:9", kBanner, "Time(S)\tCur(A)\tVol(V)", "2\t1.000\t3.900", "",
-                                             "4\t1.000\t3.800", "6\t0.000\t3.850", "8\t0.500\t3.950", "10\t0.500\t4.050"});
+    const std::string path =
+        write("a.bk0", {"设备:TAL-M5", "通道:1-3", "工步:1\t恒流放\t01.00\t02.75\t00.00\t0",
+                        "工步:2\t恒压充\t00.50\t04.20\t00.05\t30", "工步:3\t循环\t00.00\t00.00\t00.00\t2",
+                        "工步:", "工步:9", kBanner, "Time(S)\tCur(A)\tVol(V)", "2\t1.000\t3.900", "", "4\t1.000\t3.800",
+                        "6\t0.000\t3.850", "8\t0.500\t3.950", "10\t0.500\t4.050"});
 
     ASSERT_EQ(restoreSamples(station, slot, path), RestoreOutcome::Restored);
 
@@ -140,13 +141,13 @@ TEST_F(BackupRestoreTest, LoopRowOnRowTenLeavesNineSteps)
 TEST_F(BackupRestoreTest, UnreadableNumberStopsTheReadingAtItsLine)
 {
     const std::vector<std::string> badLines{
-        "4\t1.0x0\t3.800",                         // current
-        "4\t1.000",                                // no voltage
-        "4s\t1.000\t3.800",                        // time
-        "工步:x\t恒流放\t01.00\t02.75\t00.00\t0",  // step number
-        "工步:11\t恒流放\t01.00\t02.75\t00.00\t0", // a row the table does not have
+        "4\t1.0x0\t3.800",                          // current
+        "4\t1.000",                                 // no voltage
+        "4s\t1.000\t3.800",                         // time
+        "工步:x\t恒流放\t01.00\t02.75\t00.00\t0",   // step number
+        "工步:11\t恒流放\t01.00\t02.75\t00.00\t0",  // a row the table does not have
         "工步:0\t恒流放\t01.00\t02.75\t00.00\t0",
-        "工步:2\t循环\t00.00\t00.00\t00.00",       // a loop row without its count
+        "工步:2\t循环\t00.00\t00.00\t00.00",  // a loop row without its count
     };
     for (size_t i = 0; i < badLines.size(); ++i) {
         SCOPED_TRACE(badLines[i]);

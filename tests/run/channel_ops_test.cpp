@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "run/channel_ops.h"
 #include "run/channel_fixture.h"
-#include "run/run_engine.h"
 #include "run/channel_menu.h"
+#include "run/channel_ops.h"
+#include "run/run_engine.h"
 
 using namespace klv;
 

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "link/connection.h"
-#include "view/station_startup.h"
 #include "program/step_tables.h"
+#include "run/curve_plot.h"
+#include "run/display_update.h"
 #include "run/live_data.h"
 #include "support/bench_fixture.h"
-#include "run/display_update.h"
-#include "run/curve_plot.h"
+#include "view/station_startup.h"
 
 using namespace klv;
 
@@ -40,14 +40,21 @@ struct LiveDataTest : BenchFixture {
     }
     std::string grid(int col) { return station.ui.gridView.at(kSlot + 1, col); }
     std::vector<std::string> bk0() { return readLines(run.backupBase + ".bk0").value_or(std::vector<std::string>{}); }
-    std::string lastLog() { auto log = klvLogLines(); return log.empty() ? "" : log.back(); }
+    std::string lastLog()
+    {
+        auto log = klvLogLines();
+        return log.empty() ? "" : log.back();
+    }
 };
 
 }  // namespace
 
 TEST_F(LiveDataTest, TilesAndTheListRowShowReadingsInTheirFormats)
 {
-    struct Amount { float reading, added; std::string text; };
+    struct Amount {
+        float reading, added;
+        std::string text;
+    };
     for (const Amount& a : {Amount{9.5f, 0, "9.500"}, Amount{0.5f, 10, "10.50"}, Amount{4.096f, 119.304f, "123.4"}}) {
         link.capacity = link.energy = a.reading;
         link.capacityWrap = run.energyOffset = a.added;
@@ -77,7 +84,12 @@ TEST_F(LiveDataTest, BusyChannelsShowTheirModeStepTimeAndResultRow)
     run.gridList.at(1, 0) = run.gridList.at(2, 0) = "1";
     link.capacity = 1.25f;
     link.energy = 4.5f;
-    struct Look { int mode, color; std::string word, ah, wh; int seconds; std::string time; };
+    struct Look {
+        int mode, color;
+        std::string word, ah, wh;
+        int seconds;
+        std::string time;
+    };
     for (const Look& l : {Look{kModeCharge, 255, "充电", "1.250", "4.500", 3725, "01:02:05"},
                           Look{kModeRest, 49344, "搁置", "0.000", "0.000", 90061, "25:01:01"},
                           Look{kModeDischarge, 0xC000, "放电", "1.250", "4.500", 59, "00:00:59"}}) {
@@ -161,7 +173,11 @@ TEST_F(LiveDataTest, VoltageErrorIsRaisedAboveTheRatingAndOutsideTheChargeWindow
 TEST_F(LiveDataTest, CurrentSnapsToTheSetCurrentOnModels24And25Only)
 {
     link.startCurrent = 1.0f;
-    struct Snap { int model; float reading; bool snapped; };
+    struct Snap {
+        int model;
+        float reading;
+        bool snapped;
+    };
     for (const Snap& c : {Snap{24, 0.996f, true}, Snap{24, 1.006f, false}, Snap{25, 0.975f, true},
                           Snap{25, 1.029f, true}, Snap{25, 0.965f, false}, Snap{22, 0.999f, false}}) {
         dev = test::deviceOfModel(c.model);
@@ -239,7 +255,9 @@ TEST_F(LiveDataTest, PlottingMemoryKeepsATenthAroundTheReadingsAndAxesSpanTenSte
     EXPECT_EQ(graph.DpCnt(6), 2);
     EXPECT_EQ(graph.MaxX(), 60);  // an unselected channel leaves the graph's axes alone
 
-    struct Fit { float top, bottom, min, max; };
+    struct Fit {
+        float top, bottom, min, max;
+    };
     for (const Fit& f : {Fit{3.8f, 3.6f, 3.45f, 3.95f}, Fit{0.3f, 0, 0, 0.5f}, Fit{4.3f, 3.8f, 3.8f, 4.3f},
                          Fit{4.4f, 0.5f, 0.5f, 4.5f}, Fit{1.1f, 0.9f, 0.75f, 1.25f}}) {
         run.volTop = run.curTop = f.top;

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/command_set.h"
 #include "link/connection.h"
-#include "view/station_startup.h"
 #include "link/poll_cycle.h"
 #include "program/step_program.h"
 #include "program/step_tables.h"
@@ -17,6 +16,7 @@
 #include "run/live_data.h"
 #include "run/run_engine.h"
 #include "support/bench_fixture.h"
+#include "view/station_startup.h"
 
 using namespace klv;
 using test::StepRowTexts;
@@ -28,7 +28,8 @@ using Lines = std::vector<std::string>;
 
 long countOf(const Lines& lines, const std::string& text)
 {
-    return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
 // The engine on its tables: the test plays the device through the readings and the running flag.
@@ -131,7 +132,8 @@ TEST_F(RunEngineTest, StartRepeatsUntilTheDeviceRunsAndTheTimeLimitEndsTheStep)
 
 TEST_F(RunEngineTest, RestStepsOfAnyOtherLabelSendNoStartAndCountTheirOwnTime)
 {
-    begin({{kRest, "00.00", "00.00", "00.00", "0.05"}, {"静置", "01.00", "03.00", "00.10", "0.05"},
+    begin({{kRest, "00.00", "00.00", "00.00", "0.05"},
+           {"静置", "01.00", "03.00", "00.10", "0.05"},
            {kRest, "00.00", "00.00", "00.00", "0"}});
     std::vector<int> stepAtTick;
     for (int t = 0; t < 111; ++t) {
@@ -198,8 +200,10 @@ TEST_F(RunEngineTest, StepsAndLoopPassesRunInOrderWithOneResultRowEachThenAutoSa
     makeFolder(home.path() + "/Data");
     station.run.autoSave = true;
     const std::string base = home.path() + "/klv-com1-1-4";
-    begin({{kDischarge, "01.00", "03.00", "00.05", "0"}, {kRest, "00.00", "00.00", "00.00", "0.05"},
-           {kCharge, "01.00", "04.20", "00.10", "0"}, {"循环", "00.00", "00.00", "00.00", "2"}},
+    begin({{kDischarge, "01.00", "03.00", "00.05", "0"},
+           {kRest, "00.00", "00.00", "00.00", "0.05"},
+           {kCharge, "01.00", "04.20", "00.10", "0"},
+           {"循环", "00.00", "00.00", "00.00", "2"}},
           kSlot, base);
     for (int t = 0, secondsOn = 0; t < 200 && run().busy; ++t) {
         runTick(station);

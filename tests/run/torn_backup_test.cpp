@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "program/program_tables.h"
 #include "run/backup_files.h"
 #include "run/backup_restore.h"
 #include "run/channel_fixture.h"
 #include "run/channel_ops.h"
-#include "program/program_tables.h"
 
 using namespace klv;
 
@@ -195,12 +195,10 @@ TEST_F(TornBackupTest, BadInputEndsTheReadingAsItsRulesSay)
          false, 1},
         {"unreadable loop pass", goodBk0, joined(kResultHeader, {"1x\t1\t恒流放\t0.500\t1.900\t00:00:30", kResults[1]}),
          false, 3},
-        {"ten megabytes of digits in a sample", joined(kProgram, {"2\t1.000\t3.900", "4\t" + tenMegabytes + "\t3.8",
-                                                                  "6\t1.000\t3.800"}),
-         goodBk1, false, 1},
-        {"ten megabytes of text between samples", joined(kProgram, {"2\t1.000\t3.900", "x" + tenMegabytes,
-                                                                    "6\t1.000\t3.800"}),
-         goodBk1, true, 2},
+        {"ten megabytes of digits in a sample",
+         joined(kProgram, {"2\t1.000\t3.900", "4\t" + tenMegabytes + "\t3.8", "6\t1.000\t3.800"}), goodBk1, false, 1},
+        {"ten megabytes of text between samples",
+         joined(kProgram, {"2\t1.000\t3.900", "x" + tenMegabytes, "6\t1.000\t3.800"}), goodBk1, true, 2},
         {"a step line ten megabytes long", joined({"工步:1\t恒流放\t01.00\t02.75\t00.00\t" + tenMegabytes}, kSamples),
          kResultHeader, true, 3},
         {"no samples, no results", kProgram, kResultHeader, true, 0},
@@ -243,9 +241,14 @@ TEST_F(TornBackupTest, BadInputEndsTheReadingAsItsRulesSay)
                     const size_t at = random() % bytes.size();
                     const char byte = alphabet[random() % alphabet.size()];
                     switch (random() % 3) {
-                    case 0: bytes[at] = byte; break;
-                    case 1: bytes.erase(at, 1); break;
-                    default: bytes.insert(at, 1, byte);
+                    case 0:
+                        bytes[at] = byte;
+                        break;
+                    case 1:
+                        bytes.erase(at, 1);
+                        break;
+                    default:
+                        bytes.insert(at, 1, byte);
                     }
                 }
                 if (random() % 2 == 0)

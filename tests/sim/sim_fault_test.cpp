@@ -82,13 +82,14 @@ TEST(SimFaults, RunawayCellClimbsAboveEveryRatingWhileItRuns)
     SimBus bus;
     SimUnit& unit = bus.addUnit(0, 22);
     unit.faults.runawayChannel = 3;
-    ASSERT_TRUE(bus.handle(channelFrame(0, {{0x55}, {0x55}, startEntry(16, 100, 300, 0), startEntry(16, 100, 300, 0)})));
+    ASSERT_TRUE(
+        bus.handle(channelFrame(0, {{0x55}, {0x55}, startEntry(16, 100, 300, 0), startEntry(16, 100, 300, 0)})));
     bus.elapse(1000);
     EXPECT_GT(readChannel(bus, 0, 3).voltage, 4.5f);  // above this model's 4.5 V at once
     bus.elapse(29'000);
     Reading r = readChannel(bus, 0, 3);
     EXPECT_TRUE(r.running);
-    EXPECT_GT(r.voltage, 120.0f);  // the highest rating of any model
+    EXPECT_GT(r.voltage, 120.0f);                     // the highest rating of any model
     EXPECT_LT(readChannel(bus, 0, 2).voltage, 4.0f);  // its neighbour is sound
 
     unit.faults.runawayChannel = -1;

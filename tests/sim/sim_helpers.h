@@ -19,7 +19,10 @@ inline Bytes channelFrame(int address, std::initializer_list<Bytes> entries)
     return buildFrame(static_cast<std::uint8_t>(address), kFrameChannel, payload);
 }
 
-inline Bytes statusPolls(int address) { return buildFrame(static_cast<std::uint8_t>(address), kFrameChannel, Bytes(8, 0x55)); }
+inline Bytes statusPolls(int address)
+{
+    return buildFrame(static_cast<std::uint8_t>(address), kFrameChannel, Bytes(8, 0x55));
+}
 
 inline Bytes startEntry(int modeByte, int current, int voltage, int endCurrent)
 {

@@ -49,13 +49,13 @@ TEST(SimOptions, WithoutUnitsTwoModelsServe)
 TEST(SimOptions, RefusesWhatItCannotServe)
 {
     for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-             {},                                                // no link
-             {"--link"},                                        // no value
-             {"--link", "p", "--unit", "6:20"},                 // address beyond 5
-             {"--link", "p", "--unit", "1:20:1111"},            // short presence
+             {},                                      // no link
+             {"--link"},                              // no value
+             {"--link", "p", "--unit", "6:20"},       // address beyond 5
+             {"--link", "p", "--unit", "1:20:1111"},  // short presence
              {"--link", "p", "--unit", "1:20", "--unit", "1:22"},
              {"--link", "p", "--speed", "0"},
-             {"--link", "p", "--fault", "3:silent"},            // no unit at 3
+             {"--link", "p", "--fault", "3:silent"},  // no unit at 3
              {"--link", "p", "--fault", "0:silent=2"},
              {"--link", "p", "--fault", "0:late"},
              {"--link", "p", "--fault", "0:melt"},

@@ -14,7 +14,7 @@ constexpr std::uint64_t kSecond = 1000;
 TEST(SimPhysics, ConstantCurrentDischargeFollowsTheCellAndStopsAtTheCutOff)
 {
     SimBus bus;
-    SimUnit& unit = bus.addUnit(0, 22);  // 2 Ah, 0.05 Ω, half full
+    SimUnit& unit = bus.addUnit(0, 22);                                               // 2 Ah, 0.05 Ω, half full
     ASSERT_TRUE(bus.handle(channelFrame(0, {{0x55}, startEntry(16, 200, 300, 0)})));  // 2 A down to 3.00 V
 
     Reading first = readChannel(bus, 0, 1);

@@ -45,7 +45,8 @@ TEST(SimUnit, StatusEntriesEncodeReadingsWithTheUnitsScalesAndRanges)
     const Bytes& b = reply->bytes;
     ASSERT_EQ(b.size(), 86u);
     EXPECT_EQ(Bytes(b.begin(), b.begin() + 4), (Bytes{0xFA, 0x00, 0x01, 0x50}));
-    EXPECT_EQ(Bytes(b.begin() + 24, b.begin() + 34), (Bytes{0x55, 0x01, 0x04, 0x28, 0x11, 0x3A, 0x80, 0x10, 0x00, 0x00}));
+    EXPECT_EQ(Bytes(b.begin() + 24, b.begin() + 34),
+              (Bytes{0x55, 0x01, 0x04, 0x28, 0x11, 0x3A, 0x80, 0x10, 0x00, 0x00}));
     EXPECT_EQ(Bytes(b.begin() + 74, b.begin() + 84), (Bytes{0x55, 0, 0, 0, 0, 0, 0, 0, 0, 0}));  // channel 7 absent
     EXPECT_TRUE(verifyChecksum(b, 4, 84));
     EXPECT_EQ(b[85], 0xF8);
@@ -105,7 +106,7 @@ TEST(SimUnit, ChannelFrameStartsStopsAndTakesCalibrationWritesSilently)
     const Bytes& b = reply->bytes;
     ASSERT_EQ(b.size(), 6u + 2 + 2 + 10 + 10 + 2);
     EXPECT_EQ(Bytes(b.begin(), b.begin() + 8), (Bytes{0xFA, 0x01, 0x01, 0x1A, 0x33, 0x01, 0x66, 0x01}));
-    EXPECT_EQ(b[8], 0x55);                           // straight on with channel 3: nothing for the calibration write
+    EXPECT_EQ(b[8], 0x55);  // straight on with channel 3: nothing for the calibration write
     EXPECT_EQ(b[9], 0);
     EXPECT_EQ(Bytes(b.begin() + 28, b.begin() + 30), (Bytes{0x33, 0x00}));  // absent channel refuses
     EXPECT_TRUE(verifyChecksum(b, 4, static_cast<int>(b.size()) - 2));
@@ -148,7 +149,7 @@ TEST(SimUnit, SetCurrentsFollowTheModelsScaleAndBadFramesChangeNothing)
     // An unknown entry, a cut entry or a ninth entry spoils the whole frame: no answer, no start.
     EXPECT_FALSE(bus.handle(channelFrame(0, {{0x55}, startEntry(16, 100, 300, 0), {0x44}})));
     EXPECT_FALSE(bus.handle(channelFrame(0, {{0x55}, startEntry(16, 100, 300, 0), {0x33, 0x10, 0x00}})));
-    EXPECT_FALSE(bus.handle(channelFrame(0, {{0x55}, startEntry(16, 100, 300, 0), {0x55}, {0x55}, {0x55}, {0x55},
-                                             {0x55}, {0x55}, {0x55}})));
+    EXPECT_FALSE(bus.handle(channelFrame(
+        0, {{0x55}, startEntry(16, 100, 300, 0), {0x55}, {0x55}, {0x55}, {0x55}, {0x55}, {0x55}, {0x55}})));
     EXPECT_FALSE(unit.channel(1).running);
 }

@@ -10,8 +10,8 @@ SimProcess::SimProcess(const std::string& linkPath, const QStringList& extraArgs
     args << extraArgs;
     process_.start(QStringLiteral(KLV_SIM_PATH), args);
     // The first line it prints is its terminal: from then on the link is in place.
-    started_ = process_.waitForStarted(5000) && process_.waitForReadyRead(5000) &&
-               process_.readLine().startsWith("/dev/");
+    started_ =
+        process_.waitForStarted(5000) && process_.waitForReadyRead(5000) && process_.readLine().startsWith("/dev/");
 }
 
 SimProcess::~SimProcess() { kill(); }

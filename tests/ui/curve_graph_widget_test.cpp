@@ -155,9 +155,15 @@ TEST(CurveGraphWidget, ForwardsMouseEventsOffTheLegends)
     std::vector<Ev> got;
     int doubles = 0;
     CurveGraphWidget& w = s.widget;
-    QObject::connect(&w, &CurveGraphWidget::MouseDown, [&](int b, int sh, float x, float y) { got.push_back({'d', b, sh, x, y}); });
-    QObject::connect(&w, &CurveGraphWidget::MouseMove, [&](int b, int sh, float x, float y) { got.push_back({'m', b, sh, x, y}); });
-    QObject::connect(&w, &CurveGraphWidget::MouseUp, [&](int b, int sh, float x, float y) { got.push_back({'u', b, sh, x, y}); });
+    QObject::connect(&w, &CurveGraphWidget::MouseDown, [&](int b, int sh, float x, float y) {
+        got.push_back({'d', b, sh, x, y});
+    });
+    QObject::connect(&w, &CurveGraphWidget::MouseMove, [&](int b, int sh, float x, float y) {
+        got.push_back({'m', b, sh, x, y});
+    });
+    QObject::connect(&w, &CurveGraphWidget::MouseUp, [&](int b, int sh, float x, float y) {
+        got.push_back({'u', b, sh, x, y});
+    });
     QObject::connect(&w, &CurveGraphWidget::DblClick, [&] { ++doubles; });
 
     sendMouse(w, QEvent::MouseButtonPress, QPointF(100, 120), Qt::RightButton, Qt::RightButton, Qt::ControlModifier);

@@ -139,8 +139,7 @@ TEST_F(CurveGraphTest, XLabelsAreTimesPastADayOrWholeNumbers)
     g.setMinX(1);
     g.setMaxX(11);
     g.DrawGrid();
-    EXPECT_EQ(textsFrom(r, 0, 11),
-              (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"}));
+    EXPECT_EQ(textsFrom(r, 0, 11), (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"}));
 
     // Fractions of a second round to the nearest second.
     EXPECT_EQ(timeLabel(59.6), "00:01:00");
