@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "app/begin_tests.h"
 #include "common/format.h"
 #include "link/connection.h"
 #include "link/port_map.h"
@@ -12,9 +13,6 @@
 #include "platform/qt_event_pump.h"
 #include "platform/qt_serial_port.h"
 #include "platform/text_file.h"
-#include "program/step_apply.h"
-#include "program/step_file.h"
-#include "run/channel_menu.h"
 #include "run/channel_ops.h"
 #include "run/live_data.h"
 #include "station.h"
@@ -69,27 +67,6 @@ void printProgress(const Station& station, const std::vector<int>& slots)
     std::fflush(stdout);
 }
 
-// The slots the options name; nothing when a named channel is not on the bench.
-std::optional<std::vector<int>> chosenSlots(const Station& station, const HeadlessOptions& options)
-{
-    std::vector<int> slots;
-    for (int d = 0; d < kMaxDevices; ++d)
-        for (int n = 0; n < kChannelsPerDevice; ++n)
-            if (present(station, d, n) && options.channels.empty())
-                slots.push_back(slotOf(d, n));
-    for (const ChannelName& name : options.channels) {
-        int found = -1;
-        for (int d = 0; d < kMaxDevices && found < 0; ++d)
-            if (present(station, d, name.channel - 1) &&
-                station.link.devices[static_cast<size_t>(d)].busAddress == name.device - 1)
-                found = slotOf(d, name.channel - 1);
-        if (found < 0)
-            return std::nullopt;
-        slots.push_back(found);
-    }
-    return slots;
-}
-
 bool anyBusy(const Station& station, const std::vector<int>& slots)
 {
     for (int s : slots)
@@ -106,30 +83,7 @@ bool stopsPending(const Station& station, const std::vector<int>& slots)
     return station.link.pollBusy;
 }
 
-// Apply the step file to the chosen channels, then start or continue them as
-// the "多个" menu operations do on a selection.
-std::optional<std::vector<int>> beginTests(Station& station, const HeadlessOptions& options)
-{
-    TextGrid table = newStepTable();
-    auto slots = chosenSlots(station, options);
-    if (!readStepFile(options.program, table) || !slots) {
-        std::fprintf(stderr, "%s\n", slots ? "cannot read the step file" : "no such channel on the bench");
-        return std::nullopt;
-    }
-    for (auto& panel : station.ui.panels)
-        for (auto& tile : panel.tiles)
-            tile.sel = false;
-    for (int s : *slots) {
-        int d = deviceOfSlot(s), n = channelOfSlot(s);
-        applyProgram(station.program, station.link, d, table, 1, std::to_string(n + 1));
-        station.ui.panels[static_cast<size_t>(d)].tiles[static_cast<size_t>(n)].sel = true;
-    }
-    station.run.autoSave = options.autosave;
-    runConfirmedOp(station, options.resume ? ChannelOp::Continue : ChannelOp::Start, OpScope::Selected);
-    return slots;
-}
-
-int monitor(Station& station, StationTimers& timers, const HeadlessOptions& options, Clock& clock)
+int monitor(Station& station, StationTimers& timers, const StationOptions& options, Clock& clock)
 {
     QObject::connect(&timers, &StationTimers::polled, [&station](const PollTickReport& report) {
         if (report.answersDecoded > 0)
@@ -147,11 +101,14 @@ int monitor(Station& station, StationTimers& timers, const HeadlessOptions& opti
     return QCoreApplication::exec();
 }
 
-int runTests(Station& station, StationTimers& timers, const HeadlessOptions& options)
+int runTests(Station& station, StationTimers& timers, const StationOptions& options)
 {
-    auto slots = beginTests(station, options);
-    if (!slots)
+    std::string error;
+    auto slots = beginTests(station, options, error);
+    if (!slots) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 3;
+    }
     installLiveData(station);
     QTimer progress, watch;
     QObject::connect(&progress, &QTimer::timeout, [&] { printProgress(station, *slots); });
@@ -176,7 +133,7 @@ int runTests(Station& station, StationTimers& timers, const HeadlessOptions& opt
 
 }  // namespace
 
-int runHeadless(const HeadlessOptions& options)
+int runHeadless(const StationOptions& options)
 {
     IniFile ini(options.home + "/klv.ini");
     QtSerialPort port([&ini](int n) { return portPath(ini, n, systemSerialPorts()); });
@@ -199,7 +156,7 @@ int runHeadless(const HeadlessOptions& options)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     StationTimers timers(station);
-    int code = options.program.empty() ? monitor(station, timers, options, clock) : runTests(station, timers, options);
+    int code = options.program.empty() && !options.resume ? monitor(station, timers, options, clock) : runTests(station, timers, options);
     port.close();
     return code;
 }

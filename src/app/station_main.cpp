@@ -1,33 +1,119 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
 #include <clocale>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/begin_tests.h"
 #include "app/headless.h"
+#include "app/station_options.h"
+#include "link/port_map.h"
+#include "platform/ini_file.h"
+#include "platform/message_box.h"
+#include "platform/qt_dialogs.h"
+#include "platform/qt_event_pump.h"
+#include "platform/qt_serial_port.h"
+#include "station.h"
+#include "ui/station_window.h"
+#include "ui/window_snapshot.h"
+
+namespace {
+
+// The program folder: as given; else beside the executable when it can be written; else
+// the user's application data folder. Empty when it cannot be made or written.
+std::string programFolder(const std::string& given)
+{
+    QString folder = QString::fromStdString(given);
+    if (folder.isEmpty()) {
+        const QString beside = QCoreApplication::applicationDirPath();
+        folder = QFileInfo(beside).isWritable() ? beside
+                                                : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    }
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+        return {};
+    return QDir(folder).absolutePath().toStdString();
+}
+
+// What the command line asks of the window once it shows: connect, start or continue, save.
+void beginFromCommandLine(klv::StationWindow& window, klv::Station& station, const klv::StationOptions& options)
+{
+    window.setAutoSave(options.autosave);
+    if (options.port == 0 || !window.connectTo(options.port, options.from, options.to))
+        return;
+    if (options.program.empty() && !options.resume)
+        return;
+    std::string error;
+    if (!klv::beginTests(station, options, error))
+        klv::showMessage(error, klv::MsgIcon::Error);
+    window.refreshView();
+}
+
+int runWindow(int argc, char** argv, klv::StationOptions options)
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");  // Qt took the system locale; every number text uses a point
+    app.setApplicationName(QStringLiteral("klv-station"));
+    klv::installQtDialogs();
+    options.home = programFolder(options.home);
+    if (options.home.empty()) {
+        klv::showMessage("程序文件夹无法创建或写入，请用 --home 指定一个可写的文件夹。", klv::MsgIcon::Error);
+        return 1;
+    }
+    klv::IniFile ini(options.home + "/klv.ini");
+    klv::QtSerialPort port([&ini](int n) { return klv::portPath(ini, n, klv::systemSerialPorts()); });
+    klv::QtEventPump pump(port);
+    klv::SystemClock clock;
+    klv::Station station(options.home, port, clock, pump);
+    klv::StationWindow window(station);
+    window.show();
+    std::unique_ptr<klv::WindowSnapshot> snapshot;
+    QTimer::singleShot(0, &window, [&] {
+        beginFromCommandLine(window, station, options);
+        if (!options.snapshot.empty()) {
+            snapshot = std::make_unique<klv::WindowSnapshot>(&window, QString::fromStdString(options.snapshot),
+                                                             options.every);
+            snapshot->write();
+        }
+    });
+    const int code = app.exec();
+    port.close();
+    return code;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    bool headless = false;
-    for (const auto& a : args)
-        headless = headless || a == "--headless";
-    if (headless) {
-        QCoreApplication app(argc, argv);
-        std::setlocale(LC_NUMERIC, "C");  // Qt took the system locale; every number text uses a point
-        std::string error;
-        auto options = klv::parseHeadless(args, error);
-        if (!options) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 64;  // a usage error
-        }
-        return klv::runHeadless(*options);
+    klv::StationOptions options;
+    std::string message;
+    switch (klv::parseStationOptions(std::vector<std::string>(argv + 1, argv + argc), options, message)) {
+    case klv::ParseOutcome::Exit:
+        std::printf("%s\n", message.c_str());
+        return 0;
+    case klv::ParseOutcome::Error:
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return 64;  // a usage error
+    case klv::ParseOutcome::Run:
+        break;
     }
-    QApplication app(argc, argv);
+    if (!options.headless) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            std::fprintf(stderr, "no display: run the window on a desktop, or use --headless --port N\n");
+            return 1;
+        }
+        return runWindow(argc, argv, options);
+    }
+    QCoreApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("多通道电池测试系统"));
-    window.show();
-    return app.exec();
+    options.home = programFolder(options.home);
+    if (options.home.empty()) {
+        std::fprintf(stderr, "the program folder cannot be made or written; give a writable one with --home\n");
+        return 1;
+    }
+    return klv::runHeadless(options);
 }

@@ -10,7 +10,10 @@ StationTimers::StationTimers(Station& station, QObject* parent) : QObject(parent
     tmrComm.setInterval(1000);
     tmrRun.setInterval(1000);
     connect(&tmrComm, &QTimer::timeout, this, &StationTimers::onComm);
-    connect(&tmrRun, &QTimer::timeout, this, [this] { runTick(station_); });
+    connect(&tmrRun, &QTimer::timeout, this, [this] {
+        runTick(station_);
+        Q_EMIT ran();
+    });
 }
 
 void StationTimers::start()

@@ -21,6 +21,8 @@ public:
 
 Q_SIGNALS:
     void polled(const klv::PollTickReport& report);
+    // A run tick has walked every channel; the window repaints what changed.
+    void ran();
 
 private:
     void onComm();

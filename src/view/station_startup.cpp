@@ -22,6 +22,8 @@ int intKey(const IniFile& ini, const char* section, const char* key, int fallbac
     }
 }
 
+const char* const kResultHeader[kResultColumns] = {"循环", "工步", "模式", "容量(Ah)", "能量(Wh)", "时间(S)"};
+
 void setUpGraph(CurveGraph& graph, const IniFile& ini)
 {
     graph.setCurveCount(2 * kChannelsPerDevice);
@@ -73,7 +75,7 @@ void startUpStation(Station& station)
     }
     IniFile ini(station.home + "/klv.ini");
     if (!fileExists(ini.path()))
-        writeLines(ini.path(), {});
+        writeLines(ini.path(), {";--------KLV Config File----------"});
     makeFolder(station.home + "/Data");
     makeFolder(station.home + "/Log");
     ui.shpVol = intKey(ini, "DISP", "VOLCOL", 16744448);
@@ -83,6 +85,9 @@ void startUpStation(Station& station)
     for (auto& graph : ui.graphs)
         setUpGraph(graph, ini);
     ui.showCurveLabels = intKey(ini, "DATA", "SLA", 0) == 1;
+    for (RunSlot& run : station.run.slots)
+        for (int c = 0; c < kResultColumns; ++c)
+            run.gridList.at(0, c) = kResultHeader[c];
     resetGridView(station);
 }
 

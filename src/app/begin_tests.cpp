@@ -1,0 +1,31 @@
+#include "app/begin_tests.h"
+
+#include "platform/text_file.h"
+#include "program/program_tables.h"
+#include "program/step_file.h"
+#include "run/backup_files.h"
+#include "station.h"
+
+namespace klv {
+
+std::optional<std::vector<int>> beginTests(Station& station, const StationOptions& options, std::string& error)
+{
+    auto slots = slotsOfChannels(station, options.resume ? *options.resume : options.channels);
+    if (!slots) {
+        error = "no such channel on the bench";
+        return std::nullopt;
+    }
+    TextGrid table = newStepTable();
+    if (!options.program.empty() && !readStepFile(options.program, table)) {
+        error = "cannot read the step file " + options.program;
+        return std::nullopt;
+    }
+    if (options.resume)
+        std::erase_if(*slots, [&](int s) { return !fileExists(backupBaseName(station, s) + ".bk1"); });
+    station.run.autoSave = options.autosave;
+    startSlots(station, *slots, options.program.empty() ? nullptr : &table,
+               options.resume ? ChannelOp::Continue : ChannelOp::Start);
+    return slots;
+}
+
+}  // namespace klv

@@ -1,0 +1,342 @@
+#include "ui/station_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+
+#include "common/brand.h"
+#include "common/format.h"
+#include "data/save_ops.h"
+#include "link/connection.h"
+#include "platform/file_chooser.h"
+#include "platform/message_box.h"
+#include "run/channel_menu.h"
+#include "run/live_data.h"
+#include "run/menu_enabling.h"
+#include "station.h"
+#include "ui/brand_icon.h"
+#include "ui/connect_progress.h"
+#include "ui/detail_page.h"
+#include "ui/mach_widget.h"
+#include "ui/overview_page.h"
+#include "ui/port_dialog.h"
+#include "version.h"
+#include "view/station_startup.h"
+
+namespace klv {
+
+namespace {
+
+constexpr int kTrayTipLength = 63;
+
+QString caption()
+{
+    return QStringLiteral("[%1] %2 V%3.%4.%5")
+        .arg(QLatin1String(kBrandWord), QString::fromUtf8(kAppTitle))
+        .arg(kVersionMajor)
+        .arg(kVersionMinor)
+        .arg(kVersionRevision);
+}
+
+// Closing is refused while connected to devices that all still answer.
+bool mayClose(const Station& station)
+{
+    if (!station.link.connected)
+        return true;
+    for (int d = 0; d < kMaxDevices; ++d)
+        if (station.link.devices[d].modelCode != 0 && station.link.devices[d].offline)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+StationWindow::StationWindow(Station& station, QWidget* parent)
+    : QMainWindow(parent), station_(station), menus_(this), timers_(station, this)
+{
+    setObjectName(QStringLiteral("frmCtrl"));
+    setWindowTitle(caption());
+    setWindowIcon(brandIcon());
+    startUpStation(station_);
+    installLiveData(station_);
+
+    overview_ = new OverviewPage(station_);
+    detail_ = new DetailPage(station_);
+    pages_ = new QStackedWidget;
+    pages_->addWidget(overview_);
+    pages_->addWidget(detail_);
+    setCentralWidget(pages_);
+
+    lblConn_ = new QLabel;
+    lblConn_->setObjectName(QStringLiteral("lblConn"));
+    lblTime_ = new QLabel;
+    lblTime_->setObjectName(QStringLiteral("lblTime"));
+    lblTime_->setAccessibleName(QStringLiteral("lblTime"));
+    statusBar()->addWidget(lblConn_, 1);
+    statusBar()->addPermanentWidget(lblTime_);
+    portDialog_ = new PortDialog(station_, this);
+
+    wireMenus();
+    wirePanels();
+    connect(&timers_, &StationTimers::polled, this, [this](const PollTickReport& report) {
+        if (report.timerOff)
+            showConnection();
+        refreshView();
+    });
+    connect(&timers_, &StationTimers::ran, this, &StationWindow::refreshView);
+    connect(&clock_, &QTimer::timeout, this, &StationWindow::showClock);
+    clock_.start(1000);
+    qApp->installEventFilter(this);
+    trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
+
+    resize(1080, 780);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height() - 27) / 2);
+    }
+    showClock();
+    showConnection();
+    refreshView();
+}
+
+StationWindow::~StationWindow() { qApp->removeEventFilter(this); }
+
+void StationWindow::wireMenus()
+{
+    StationMenus& m = menus_;
+    connect(m.menuExit, &QAction::triggered, this, &QWidget::close);
+    connect(m.menuConn, &QAction::triggered, this, &StationWindow::onConnMenu);
+    connect(m.menuShow, &QAction::triggered, this, &StationWindow::displaySettingsRequested);
+    connect(m.menuDataAna, &QAction::triggered, this, &StationWindow::viewerRequested);
+    connect(m.menuAbout, &QAction::triggered, this, &StationWindow::aboutRequested);
+    connect(m.menuAutoSave, &QAction::toggled, this, [this](bool on) { station_.run.autoSave = on; });
+    connect(m.menuSet, &QAction::triggered, this, &StationWindow::stepEditorRequested);
+    connect(m.menuAdj, &QAction::triggered, this, &StationWindow::calibrationRequested);
+    connect(m.menuSaveChnData, &QAction::triggered, this, &StationWindow::saveChannel);
+    connect(m.MenuSaveData, &QAction::triggered, this, &StationWindow::saveDevice);
+    const struct {
+        QAction* action;
+        ChannelOp op;
+        OpScope scope;
+    } ops[] = {{m.menuChnStart, ChannelOp::Start, OpScope::Channel},   {m.menuChnStop, ChannelOp::Stop, OpScope::Channel},
+               {m.menuChnCont, ChannelOp::Continue, OpScope::Channel}, {m.menuStart, ChannelOp::Start, OpScope::Device},
+               {m.menuStop, ChannelOp::Stop, OpScope::Device},         {m.menuCont, ChannelOp::Continue, OpScope::Device},
+               {m.menuSelStart, ChannelOp::Start, OpScope::Selected},  {m.menuSelStop, ChannelOp::Stop, OpScope::Selected},
+               {m.menuSelCont, ChannelOp::Continue, OpScope::Selected}};
+    for (const auto& o : ops)
+        connect(o.action, &QAction::triggered, this, [this, op = o.op, scope = o.scope] {
+            runMenuOp(station_, op, scope);
+            refreshView();
+        });
+    connect(overview_->cmdCap(), &QPushButton::clicked, this, &StationWindow::screeningRequested);
+    connect(overview_->cmdData(), &QPushButton::clicked, this, &StationWindow::reportRequested);
+    connect(portDialog_, &PortDialog::chosen, this,
+            [this](int port, int start, int stop) { connectTo(port, start, stop); });
+}
+
+void StationWindow::wirePanels()
+{
+    for (int d = 0; d < kMaxDevices; ++d) {
+        MachWidget* mach = overview_->mach(d);
+        connect(mach, &MachWidget::MouseDown, this,
+                [this, d](int n, int button, int, int, int) { onTilePress(d, n, button); });
+        connect(mach, &MachWidget::MouseMove, this, [this, d](int n, int, int, int, int) {
+            dragOverTile(station_, selection_, d, n);
+            overview_->refresh();
+        });
+        connect(mach, &MachWidget::DblClick, this, [this, d](int n) { showDetail(d, n); });
+    }
+    connect(overview_, &OverviewPage::legendClicked, this, [this](LegendItem item) {
+        const int colour = chooseColour();
+        if (colour < 0)
+            return;
+        setLegendColour(station_, item, colour);
+        refreshView();
+    });
+    connect(detail_, &DetailPage::DblClick, this, &StationWindow::showOverview);
+    auto* back = new QShortcut(QKeySequence(Qt::Key_Escape), detail_);
+    connect(back, &QShortcut::activated, this, &StationWindow::showOverview);
+}
+
+bool StationWindow::connectTo(int portNumber, int startNumber, int stopNumber)
+{
+    ConnectResult result;
+    {
+        ConnectProgress progress(this);
+        result = connectBench(station_, portNumber, scanRange(startNumber, stopNumber),
+                              [&progress](const std::string& text) { progress.say(text); });
+    }
+    const bool connected = result == ConnectResult::Connected;
+    if (connected) {
+        timers_.start();
+        menus_.showConnected(true);
+        overview_->cmdCap()->setEnabled(true);
+        overview_->cmdData()->setEnabled(true);
+    } else if (result == ConnectResult::NoDevice) {
+        lblConn_->setText(QStringLiteral("COM%1: 没有设备应答").arg(portNumber));
+    }
+    if (result != ConnectResult::NoDevice)
+        showConnection();
+    refreshView();
+    return connected;
+}
+
+void StationWindow::onConnMenu()
+{
+    if (!station_.link.connected) {
+        portDialog_->prepare();
+        portDialog_->adjustSize();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            portDialog_->move(screen->availableGeometry().center() - portDialog_->rect().center());
+        portDialog_->show();
+        portDialog_->raise();
+        return;
+    }
+    if (!disconnectBench(station_))
+        return;
+    timers_.stopRun();
+    menus_.showConnected(false);
+    overview_->cmdCap()->setEnabled(false);
+    overview_->cmdData()->setEnabled(false);
+    showConnection();
+    refreshView();
+}
+
+void StationWindow::setAutoSave(bool on) { menus_.menuAutoSave->setChecked(on); }
+
+void StationWindow::onTilePress(int d, int n, int button)
+{
+    const bool openMenu = pressTile(station_, selection_, d, n, button);
+    overview_->refresh();
+    if (!openMenu)
+        return;
+    if (const auto state = controlMenuFor(station_, d, n)) {
+        menus_.apply(*state);
+        menus_.control->popup(QCursor::pos());
+    }
+}
+
+void StationWindow::showDetail(int d, int n)
+{
+    chooseTile(station_, d, n);
+    detail_->showChannel(d, n);
+    pages_->setCurrentWidget(detail_);
+    refreshView();
+}
+
+void StationWindow::showOverview()
+{
+    pages_->setCurrentWidget(overview_);
+    refreshView();
+}
+
+void StationWindow::saveChannel()
+{
+    const int d = station_.ui.currentDevice, n = station_.ui.selectedChannel;
+    if (d < 0 || n < 0)
+        return;
+    const std::string path = chooseFile(
+        {true, saveChannelTitle(d, n), kDataFileFilter, defaultSaveName(station_), station_.home + "/Data", ""});
+    klv::saveChannel(station_, d, n, path);
+}
+
+void StationWindow::saveDevice()
+{
+    const int d = station_.ui.currentDevice;
+    if (d < 0)
+        return;
+    const std::string path =
+        chooseFile({true, saveDeviceTitle(d), kDataFileFilter, defaultSaveName(station_), station_.home + "/Data", ""});
+    klv::saveDevice(station_, d, path);
+}
+
+void StationWindow::refreshView()
+{
+    overview_->refresh();
+    detail_->refresh();
+}
+
+void StationWindow::showClock()
+{
+    const LocalDateTime now = station_.clock.now();
+    lblTime_->setText(QString::fromStdString(logDate(now) + "  " + logTime(now)));
+}
+
+void StationWindow::showConnection()
+{
+    if (!station_.link.connected) {
+        lblConn_->setText(QStringLiteral("未连接"));
+        return;
+    }
+    int devices = 0;
+    for (const DeviceEntry& device : station_.link.devices)
+        devices += device.modelCode != 0 ? 1 : 0;
+    lblConn_->setText(QStringLiteral("COM%1  ·  %2 台设备").arg(station_.link.portNumber).arg(devices));
+}
+
+void StationWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    if (showMessage("关闭软件？", MsgIcon::Information, MsgButtons::OkCancel) != MsgResult::Ok)
+        return;
+    if (!mayClose(station_)) {
+        showMessage("请先断开设备连接！", MsgIcon::Information);
+        return;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
+    if (tray_)
+        tray_->hide();
+    event->accept();
+}
+
+void StationWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && !inTray_ && trayAvailable_)
+        hideInTray();
+}
+
+void StationWindow::hideInTray()
+{
+    inTray_ = true;
+    if (!tray_) {
+        tray_ = new QSystemTrayIcon(windowIcon(), this);
+        tray_->setObjectName(QStringLiteral("trayIcon"));
+        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger)
+                restoreFromTray();
+        });
+    }
+    tray_->setToolTip(windowTitle().left(kTrayTipLength));
+    tray_->show();
+    QTimer::singleShot(0, this, &QWidget::hide);
+}
+
+void StationWindow::restoreFromTray()
+{
+    tray_->hide();
+    showNormal();
+    activateWindow();
+    inTray_ = false;
+}
+
+bool StationWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat() && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
+            selection_.keyHeld = event->type() == QEvent::KeyPress;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace klv

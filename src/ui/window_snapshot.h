@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QWidget;
+
+namespace klv {
+
+// A picture of a window written to a file at once and then every few seconds, for watching
+// a bench from another room. Each picture is written beside the file and renamed over it,
+// so a reader never sees half a picture.
+class WindowSnapshot : public QObject {
+    Q_OBJECT
+public:
+    WindowSnapshot(QWidget* window, QString path, int everySeconds, QObject* parent = nullptr);
+    bool write();
+
+private:
+    QWidget* window_;
+    QString path_;
+    QTimer timer_;
+};
+
+}  // namespace klv

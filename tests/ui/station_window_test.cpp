@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+
+#include "platform/file_chooser.h"
+#include "platform/ini_file.h"
+#include "support/bench_fixture.h"
+#include "ui/mach_widget.h"
+#include "ui/overview_page.h"
+#include "ui/station_window.h"
+
+using namespace klv;
+
+namespace {
+
+// The station window over a simulated bench in virtual time: two units, the second with
+// channels 1..4 only.
+struct StationWindowTest : BenchFixture {
+    std::unique_ptr<StationWindow> window;
+
+    StationWindowTest()
+    {
+        bus.addUnit(0, 20);
+        bus.addUnit(1, 22, {1, 1, 1, 1, 0, 0, 0, 0});
+        window = std::make_unique<StationWindow>(station);
+    }
+
+    BatteryWidget* tile(int d, int n) { return window->overview()->mach(d)->tile(n); }
+
+    void press(int d, int n, Qt::MouseButton button)
+    {
+        QMouseEvent event(QEvent::MouseButtonPress, QPointF(30, 30), QPointF(30, 30), button, button, Qt::NoModifier);
+        QApplication::sendEvent(tile(d, n), &event);
+    }
+    void moveOver(int d, int n)
+    {
+        QMouseEvent event(QEvent::MouseMove, QPointF(30, 30), QPointF(30, 30), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(tile(d, n), &event);
+    }
+    void key(QEvent::Type type)
+    {
+        QKeyEvent event(type, Qt::Key_Shift, Qt::ShiftModifier);
+        QApplication::sendEvent(window.get(), &event);
+    }
+    std::vector<std::string> selected() const
+    {
+        std::vector<std::string> names;
+        for (int d = 0; d < kMaxDevices; ++d)
+            for (int n = 0; n < kChannelsPerDevice; ++n)
+                if (station.ui.panels[d].tiles[n].sel)
+                    names.push_back(std::to_string(d + 1) + "-" + std::to_string(n + 1));
+        return names;
+    }
+    std::vector<std::string> enabledControlItems() const
+    {
+        std::vector<std::string> names;
+        for (QAction* action : window->menus().control->actions())
+            if (!action->isSeparator() && action->isEnabled())
+                names.push_back(action->objectName().toStdString());
+        return names;
+    }
+};
+
+TEST_F(StationWindowTest, StartsWithoutConfigurationFileAndNamesItsControls)
+{
+    const auto ini = readLines(home.path() + "/klv.ini");
+    ASSERT_TRUE(ini);
+    EXPECT_EQ(*ini, std::vector<std::string>{";--------KLV Config File----------"});
+    EXPECT_TRUE(std::filesystem::is_directory(home.path() + "/Data"));
+    EXPECT_EQ(window->windowTitle().toStdString(), "[Cellward] 多通道电池测试系统 V1.0.0");
+    EXPECT_EQ(station.ui.shpVol, 16744448);
+    EXPECT_EQ(station.ui.shpCap, 4210752);
+    for (const char* name : {"Mach0", "Mach5", "gridView", "lstDev", "treeDev", "lstLog", "gridRun", "gridList",
+                             "CurveGraph5", "lblTime", "shpPwr"}) {
+        auto* widget = window->findChild<QWidget*>(QLatin1String(name));
+        ASSERT_TRUE(widget) << name;
+        EXPECT_EQ(widget->accessibleName(), QLatin1String(name));
+    }
+    EXPECT_EQ(window->menus().menuConn->text().toStdString(), "连接设备");
+    EXPECT_FALSE(window->overview()->cmdCap()->isEnabled());
+
+    ASSERT_TRUE(window->connectTo(1));
+    EXPECT_EQ(window->menus().menuConn->text().toStdString(), "断开设备");
+    EXPECT_TRUE(window->overview()->cmdData()->isEnabled());
+    EXPECT_EQ(tile(1, 2)->accessibleName().toStdString(), "2-3");
+    EXPECT_TRUE(tile(1, 3)->isEnabled());
+    EXPECT_FALSE(tile(1, 4)->isEnabled());
+    EXPECT_EQ(IniFile(home.path() + "/klv.ini").read("COMM", "PORT1", ""), "1");
+}
+
+TEST_F(StationWindowTest, RightPressOpensTheControlMenuOnlyWhenConnected)
+{
+    // Not connected: the tile is selected, no menu opens.
+    station.ui.panels[0].Conn[2] = true;
+    station.ui.panels[0].tiles[2].Enable = true;
+    window->refreshView();
+    press(0, 2, Qt::RightButton);
+    EXPECT_EQ(selected(), std::vector<std::string>{"1-3"});
+    EXPECT_FALSE(window->menus().control->isVisible());
+
+    ASSERT_TRUE(window->connectTo(1));
+    station.run.slots[slotOf(1, 1)].busy = true;
+    press(1, 1, Qt::RightButton);
+    EXPECT_EQ(selected(), std::vector<std::string>{"2-2"});
+    EXPECT_TRUE(window->menus().control->isVisible());
+    EXPECT_EQ(enabledControlItems(), (std::vector<std::string>{"menuChnStop", "menuStop", "menuAdj"}));
+    EXPECT_EQ(station.ui.currentDevice, 1);
+    EXPECT_EQ(station.ui.selectedChannel, 1);
+    window->menus().control->hide();
+
+    // An idle channel without a program: saving it and the editor, nothing to start, and the
+    // device, whose first channel has no program either, cannot be saved as a whole.
+    press(0, 5, Qt::RightButton);
+    EXPECT_EQ(enabledControlItems(), (std::vector<std::string>{"menuSet", "menuSaveChnData", "menuAdj"}));
+}
+
+TEST_F(StationWindowTest, RangeDragSelectsTowardsHigherDevicesAndChannelsOnly)
+{
+    ASSERT_TRUE(window->connectTo(1));
+    window->show();
+    press(0, 2, Qt::LeftButton);  // arms the drag at 1-3
+    key(QEvent::KeyPress);
+    moveOver(1, 3);  // device 2 has four channels: its tiles 5..8 take no input
+    EXPECT_EQ(selected(), (std::vector<std::string>{"1-3", "1-4", "2-3", "2-4"}));
+    moveOver(0, 1);
+    EXPECT_TRUE(selected().empty());
+    key(QEvent::KeyRelease);
+    moveOver(1, 3);
+    EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(StationWindowTest, ClosingIsRefusedWhileEveryConnectedDeviceAnswers)
+{
+    messages.answer = MsgResult::Cancel;
+    window->show();
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(messages.shown.back().text, "关闭软件？");
+
+    messages.answer = MsgResult::Ok;
+    ASSERT_TRUE(window->connectTo(1));
+    messages.shown.clear();
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text, "请先断开设备连接！");
+
+    station.link.devices[1].offline = true;
+    EXPECT_TRUE(window->close());
+}
+
+TEST_F(StationWindowTest, MinimizingTwiceAddsOneNotificationIcon)
+{
+    window->setTrayAvailable(true);
+    window->show();
+    for (int i = 0; i < 2; ++i) {
+        window->setWindowState(Qt::WindowMinimized);
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(window->inTray());
+    EXPECT_EQ(window->findChildren<QSystemTrayIcon*>().size(), 1);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(StationWindowTest, LegendColourIsKeptAndShownOnEveryPresentTile)
+{
+    ASSERT_TRUE(window->connectTo(1));
+    setColourChooserHandler([] { return 0x0000FF; });
+    window->findChild<QToolButton*>(QStringLiteral("lblCap"))->click();
+    setColourChooserHandler(nullptr);
+    EXPECT_EQ(IniFile(home.path() + "/klv.ini").read("DISP", "CAPCOL", ""), "255");
+    EXPECT_EQ(station.ui.panels[1].tiles[3].CapColor, 255);
+    EXPECT_EQ(station.ui.panels[0].tiles[7].CapColor, 255);
+    EXPECT_NE(station.ui.panels[1].tiles[4].CapColor, 255);  // no channel there
+}
+
+// The frame a tile paints: teal selected, grey enabled, light grey disabled, even while selected.
+TEST_F(StationWindowTest, TileFramePaintsSelectionAndEnabling)
+{
+    ASSERT_TRUE(window->connectTo(1));
+    TileState& t = station.ui.panels[0].tiles[0];
+    const struct {
+        bool enable, sel;
+        QRgb frame;
+    } cases[] = {{true, true, qRgb(0, 0xC0, 0xC0)},
+                 {true, false, qRgb(0xA8, 0xA8, 0xA8)},
+                 {false, false, qRgb(0xD0, 0xD0, 0xD0)},
+                 {false, true, qRgb(0xD0, 0xD0, 0xD0)}};
+    for (const auto& c : cases) {
+        t.Enable = c.enable;
+        t.sel = c.sel;
+        window->refreshView();
+        const QImage picture = tile(0, 0)->grab().toImage();
+        EXPECT_EQ(picture.pixel(45, 1), c.frame) << c.enable << c.sel;
+    }
+}
+
+}  // namespace
