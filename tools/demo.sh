@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The demonstration: a simulated bench on a pseudo-terminal, and the station
-# connected to it as COM1 of a demonstration program folder.
+# The demonstration: a simulated bench of two units on a pseudo-terminal, a program folder
+# whose klv.ini maps COM1 to it and which holds a sample step file, and the station
+# connected to it with the sample program running on five channels.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +9,8 @@ home=${KLV_DEMO_HOME:-$PWD/build/demo}
 mkdir -p "$home/Data" "$home/Log"
 link="$home/bench-tty"
 
-build/src/klv-sim --link "$link" --unit 0:20 --unit 1:22 --unit 2:31:11110000 --speed 20 --line-timing &
+# Cells age twenty times faster than the clock: a discharge to 3.0 V takes a few minutes.
+build/src/klv-sim --link "$link" --unit 0:20 --unit 1:22 --speed 20 --line-timing &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
@@ -18,9 +20,22 @@ if ! grep -q '^\[PORTS\]' "$ini" 2>/dev/null; then
   printf '[PORTS]\r\nCOM1=%s\r\n' "$link" >> "$ini"
 fi
 
+# Discharge at 1 A to 3.0 V, rest a minute, charge at 1 A to 4.2 V down to 0.2 A; three passes.
+program="$home/sample.stp"
+{
+  printf -- '----------www.cellward.example--------------\r\n'
+  row=0
+  for step in "恒流放 01.00 03.00 00.00 0" "搁置 00.00 00.00 00.00 1" \
+              "恒压充 01.00 04.20 00.20 0" "循环 00.00 00.00 00.00 3"; do
+    row=$((row + 1)); col=1
+    for cell in $step; do printf '%02d%d:%s\r\n' "$row" "$col" "$cell"; col=$((col + 1)); done
+  done
+} | iconv -f UTF-8 -t GBK > "$program"
+
+begin=(--home "$home" --port 1 --program "$program" --channels 1-1,1-2,1-3,2-1,2-2)
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  build/src/klv-station --home "$home"
+  build/src/klv-station "${begin[@]}" "$@"
 else
-  echo "No display: checking the bench from the terminal for 20 seconds." >&2
-  build/src/klv-station --headless --home "$home" --port 1 --seconds 20
+  echo "No display: running the sample program headless; Ctrl+C stops every channel." >&2
+  build/src/klv-station --headless "${begin[@]}" "$@"
 fi

@@ -12,12 +12,12 @@ std::optional<std::vector<int>> beginTests(Station& station, const StationOption
 {
     auto slots = slotsOfChannels(station, options.resume ? *options.resume : options.channels);
     if (!slots) {
-        error = "no such channel on the bench";
+        error = "设备上没有这个通道 (no such channel on the bench)";
         return std::nullopt;
     }
     TextGrid table = newStepTable();
     if (!options.program.empty() && !readStepFile(options.program, table)) {
-        error = "cannot read the step file " + options.program;
+        error = "无法读取工步文件 (cannot read the step file): " + options.program;
         return std::nullopt;
     }
     if (options.resume)
