@@ -85,9 +85,8 @@ StationWindow::StationWindow(Station& station, QWidget* parent)
 
     wireMenus();
     wirePanels();
-    connect(&timers_, &StationTimers::polled, this, [this](const PollTickReport& report) {
-        if (report.timerOff)
-            showConnection();
+    connect(&timers_, &StationTimers::polled, this, [this] {
+        showConnection();
         refreshView();
     });
     connect(&timers_, &StationTimers::ran, this, &StationWindow::refreshView);
@@ -275,10 +274,15 @@ void StationWindow::showConnection()
         lblConn_->setText(QStringLiteral("未连接"));
         return;
     }
-    int devices = 0;
-    for (const DeviceEntry& device : station_.link.devices)
+    int devices = 0, silent = 0;
+    for (const DeviceEntry& device : station_.link.devices) {
         devices += device.modelCode != 0 ? 1 : 0;
-    lblConn_->setText(QStringLiteral("COM%1  ·  %2 台设备").arg(station_.link.portNumber).arg(devices));
+        silent += device.modelCode != 0 && device.offline ? 1 : 0;
+    }
+    QString text = QStringLiteral("COM%1  ·  %2 台设备").arg(station_.link.portNumber).arg(devices);
+    if (silent > 0)
+        text += QStringLiteral("  ·  %1 台无应答").arg(silent);
+    lblConn_->setText(text);
 }
 
 void StationWindow::closeEvent(QCloseEvent* event)
