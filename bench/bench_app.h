@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
-#include <QGuiApplication>
 
-// Fonts and the Qt event pump need an application object; the offscreen
+// Fonts, widgets and the Qt event pump need an application object; the offscreen
 // platform needs no display. One is made on first use and lives to the end.
 inline void ensureGuiApplication()
 {
@@ -14,5 +14,5 @@ inline void ensureGuiApplication()
         return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
+    static QApplication app(argc, argv);
 }

@@ -156,7 +156,8 @@ int runHeadless(const StationOptions& options)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     StationTimers timers(station);
-    int code = options.program.empty() && !options.resume ? monitor(station, timers, options, clock) : runTests(station, timers, options);
+    int code = options.program.empty() && !options.resume ? monitor(station, timers, options, clock)
+                                                          : runTests(station, timers, options);
     port.close();
     return code;
 }

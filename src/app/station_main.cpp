@@ -30,8 +30,8 @@ std::string programFolder(const std::string& given)
     QString folder = QString::fromStdString(given);
     if (folder.isEmpty()) {
         const QString beside = QCoreApplication::applicationDirPath();
-        folder = QFileInfo(beside).isWritable() ? beside
-                                                : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        folder =
+            QFileInfo(beside).isWritable() ? beside : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     }
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
         return {};
@@ -74,8 +74,8 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
     QTimer::singleShot(0, &window, [&] {
         beginFromCommandLine(window, station, options);
         if (!options.snapshot.empty()) {
-            snapshot = std::make_unique<klv::WindowSnapshot>(&window, QString::fromStdString(options.snapshot),
-                                                             options.every);
+            snapshot =
+                std::make_unique<klv::WindowSnapshot>(&window, QString::fromStdString(options.snapshot), options.every);
             snapshot->write();
         }
     });

@@ -11,12 +11,12 @@ namespace klv {
 // One command line for the window and for --headless; the options mean the same in both.
 struct StationOptions {
     bool headless = false;
-    std::string home;     // the program folder; empty: next to the executable, else per user
-    int port = 0;         // 0: do not connect at start
+    std::string home;  // the program folder; empty: next to the executable, else per user
+    int port = 0;      // 0: do not connect at start
     int from = 1, to = 6;
-    int seconds = -1;     // headless monitoring: until a signal when negative
-    std::string program;  // a step file to apply and start
-    std::vector<ChannelName> channels;            // empty: every present channel
+    int seconds = -1;                                // headless monitoring: until a signal when negative
+    std::string program;                             // a step file to apply and start
+    std::vector<ChannelName> channels;               // empty: every present channel
     std::optional<std::vector<ChannelName>> resume;  // --continue: those channels (empty: all)
     bool autosave = false;
     std::string snapshot;  // a picture of the main window, rewritten every `every` seconds
@@ -27,7 +27,6 @@ enum class ParseOutcome { Run, Exit, Error };
 
 // Parse argv (without the program name). Exit: --help or --version printed their text;
 // Error: the message is in `message`.
-ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOptions& options,
-                                 std::string& message);
+ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOptions& options, std::string& message);
 
 }  // namespace klv

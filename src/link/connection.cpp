@@ -8,6 +8,7 @@
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
 #include "station.h"
+#include "view/legend_colours.h"
 #include "view/station_startup.h"
 
 namespace klv {
@@ -55,10 +56,7 @@ bool registerDevice(Station& station, int address, int k)
             tile.Txt = channelName(address, n);
             station.ui.graphs[static_cast<size_t>(k)].setMaxY(0, dev.maxVoltage);
             station.ui.graphs[static_cast<size_t>(k)].setMaxY(1, dev.maxCurrent);
-            tile.VolColor = station.ui.shpVol;
-            tile.CurColor = station.ui.shpCur;
-            tile.CapColor = station.ui.shpCap;
-            tile.WhColor = station.ui.shpPwr;
+            applyLegendColours(station, k, n);
         }
         station.ui.gridView.at(slotOf(k, n) + 1, 0) = channelName(address, n);
     }
@@ -134,8 +132,10 @@ ConnectResult connectBench(Station& station, int portNumber, ScanRange range,
 
 bool disconnectBench(Station& station)
 {
+    // A device that stopped answering keeps the running flags it last reported; they must not
+    // hold the station connected to a bench that is gone (a pulled USB adapter).
     for (int s = 0; s < kUsedSlots; ++s) {
-        if (station.link.slots[static_cast<size_t>(s)].running) {
+        if (station.link.slots[static_cast<size_t>(s)].running && !station.link.devices[deviceOfSlot(s)].offline) {
             showMessage("请先停止运行!", MsgIcon::Information);
             return false;
         }

@@ -46,7 +46,7 @@ int shiftCode(Qt::KeyboardModifiers modifiers)
 }
 
 BatteryWidget::BatteryWidget(const PanelState& panel, int channel, QWidget* parent)
-    : QWidget(parent), panel_(panel), channel_(channel)
+        : QWidget(parent), panel_(panel), channel_(channel)
 {
     setObjectName(QStringLiteral("batChn%1").arg(channel));
     setFixedSize(kTile.size());

@@ -8,7 +8,7 @@
 namespace klv {
 
 ConnectProgress::ConnectProgress(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+        : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("frmConn"));
     setWindowTitle(QStringLiteral("连接设备"));

@@ -6,11 +6,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "ui/qt_colour.h"
+
 namespace klv {
 
 namespace {
-
-QColor toQColor(int c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 Qt::PenStyle toQtStyle(int style)
 {

@@ -47,8 +47,7 @@ void DetailPage::showChannel(int d, int n)
     const RunSlot& run = station_.run.slots[slot_];
     // Column 0 of the step rows carries the run's marking colour; the button face is no marking.
     gridRun_->gridModel().setGrid(&station_.program.gridRun[slot_], [&run](int row, int col) {
-        return col == 0 && row <= kStepRows && run.stepRowColor[row] != kColorButtonFace ? run.stepRowColor[row]
-                                                                                          : -1;
+        return col == 0 && row <= kStepRows && run.stepRowColor[row] != kColorButtonFace ? run.stepRowColor[row] : -1;
     });
     gridList_->gridModel().setGrid(&run.gridList);
 }

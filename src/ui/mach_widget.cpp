@@ -42,9 +42,6 @@ void MachWidget::refresh()
         tile->refresh();
 }
 
-void MachWidget::paintEvent(QPaintEvent*)
-{
-    QPainter(this).fillRect(rect(), toQColor(kPanelBackground));
-}
+void MachWidget::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), toQColor(kPanelBackground)); }
 
 }  // namespace klv

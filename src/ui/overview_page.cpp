@@ -38,8 +38,9 @@ QPushButton* header(const char* caption, const char* name, QWidget* parent)
     auto* button = named(new QPushButton(QString::fromUtf8(caption), parent), name, false);
     button->setFlat(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setStyleSheet(QStringLiteral("QPushButton{font-weight:bold;text-align:left;padding:4px 6px;"
-                                         "background:#e4e7eb;border:1px solid #c8ccd1;}"));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton{font-weight:bold;text-align:left;padding:4px 6px;"
+                       "background:#e4e7eb;border:1px solid #c8ccd1;}"));
     return button;
 }
 

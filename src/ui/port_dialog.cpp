@@ -27,7 +27,7 @@ QComboBox* numberList(const QString& name, QWidget* parent)
 }  // namespace
 
 PortDialog::PortDialog(Station& station, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), station_(station)
+        : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), station_(station)
 {
     setObjectName(QStringLiteral("frmCom"));
     setWindowTitle(QStringLiteral("连接设备"));

@@ -59,7 +59,7 @@ bool mayClose(const Station& station)
 }  // namespace
 
 StationWindow::StationWindow(Station& station, QWidget* parent)
-    : QMainWindow(parent), station_(station), menus_(this), timers_(station, this)
+        : QMainWindow(parent), station_(station), menus_(this), timers_(station, this)
 {
     setObjectName(QStringLiteral("frmCtrl"));
     setWindowTitle(caption());
@@ -124,11 +124,12 @@ void StationWindow::wireMenus()
         QAction* action;
         ChannelOp op;
         OpScope scope;
-    } ops[] = {{m.menuChnStart, ChannelOp::Start, OpScope::Channel},   {m.menuChnStop, ChannelOp::Stop, OpScope::Channel},
-               {m.menuChnCont, ChannelOp::Continue, OpScope::Channel}, {m.menuStart, ChannelOp::Start, OpScope::Device},
-               {m.menuStop, ChannelOp::Stop, OpScope::Device},         {m.menuCont, ChannelOp::Continue, OpScope::Device},
-               {m.menuSelStart, ChannelOp::Start, OpScope::Selected},  {m.menuSelStop, ChannelOp::Stop, OpScope::Selected},
-               {m.menuSelCont, ChannelOp::Continue, OpScope::Selected}};
+    } ops[] = {
+        {m.menuChnStart, ChannelOp::Start, OpScope::Channel},   {m.menuChnStop, ChannelOp::Stop, OpScope::Channel},
+        {m.menuChnCont, ChannelOp::Continue, OpScope::Channel}, {m.menuStart, ChannelOp::Start, OpScope::Device},
+        {m.menuStop, ChannelOp::Stop, OpScope::Device},         {m.menuCont, ChannelOp::Continue, OpScope::Device},
+        {m.menuSelStart, ChannelOp::Start, OpScope::Selected},  {m.menuSelStop, ChannelOp::Stop, OpScope::Selected},
+        {m.menuSelCont, ChannelOp::Continue, OpScope::Selected}};
     for (const auto& o : ops)
         connect(o.action, &QAction::triggered, this, [this, op = o.op, scope = o.scope] {
             runMenuOp(station_, op, scope);

@@ -8,7 +8,7 @@
 namespace klv {
 
 WindowSnapshot::WindowSnapshot(QWidget* window, QString path, int everySeconds, QObject* parent)
-    : QObject(parent), window_(window), path_(std::move(path))
+        : QObject(parent), window_(window), path_(std::move(path))
 {
     if (everySeconds > 0) {
         connect(&timer_, &QTimer::timeout, this, &WindowSnapshot::write);

@@ -39,7 +39,8 @@ int station(const std::string& home, const std::string& program, bool resume, in
                      "--program", QString::fromStdString(program), "--channels", "all",
                      "--autosave"};
     if (resume)
-        args << "--continue" << "all";
+        args << "--continue"
+             << "all";
     return runHeadlessStation(args, terminateAfterMs, kRunLimitMs).exitCode;
 }
 

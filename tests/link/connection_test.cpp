@@ -85,7 +85,7 @@ TEST_F(ConnectionTest, PortAndEmptyBusFailures)
     EXPECT_EQ(connect(), ConnectResult::AlreadyOpen);
 }
 
-TEST_F(ConnectionTest, DisconnectIsRefusedWhileAnyOutputIsOn)
+TEST_F(ConnectionTest, DisconnectIsRefusedWhileAnAnsweringDeviceHasItsOutputOn)
 {
     bus.addUnit(0, 22);
     ASSERT_EQ(connect(), ConnectResult::Connected);
@@ -95,7 +95,8 @@ TEST_F(ConnectionTest, DisconnectIsRefusedWhileAnyOutputIsOn)
     EXPECT_EQ(messages.shown[0].text, "请先停止运行!");
     EXPECT_TRUE(station.link.connected);
 
-    station.link.slots[5].running = false;
+    // The bench went away (adapter pulled): the device's last running flags no longer hold it.
+    station.link.devices[0].offline = true;
     EXPECT_TRUE(disconnectBench(station));
     EXPECT_FALSE(station.link.connected);
     EXPECT_TRUE(station.ui.lstDev.empty());
