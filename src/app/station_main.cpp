@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTranslator>
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -57,6 +59,10 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // Qt took the system locale; every number text uses a point
     app.setApplicationName(QStringLiteral("klv-station"));
+    // The interface is Chinese whatever the system language: Qt's own buttons and dialogs too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
     klv::installQtDialogs();
     options.home = programFolder(options.home);
     if (options.home.empty()) {
