@@ -202,3 +202,21 @@ TEST_F(StationWindowTest, TileFramePaintsSelectionAndEnabling)
 }
 
 }  // namespace
+
+namespace {
+
+// A configuration file someone mangled: the defaults stand in for what cannot be read, and
+// the file keeps every line it had.
+TEST_F(StationWindowTest, GarbledConfigurationFileFallsBackToDefaults)
+{
+    const std::vector<std::string> garbage{
+        "[DISP", "VOLCOL=blue", "[DISP]", "CURCOL=", "\x01\x02=\x7f", "[DATA]", "LINE=-x"};
+    ASSERT_TRUE(writeLines(home.path() + "/klv.ini", garbage));
+    StationWindow again(station);
+    EXPECT_EQ(station.ui.shpVol, 16744448);
+    EXPECT_EQ(station.ui.shpCur, 8421631);
+    EXPECT_EQ(station.ui.graphs[0].Line(), 2);
+    EXPECT_EQ(readLines(home.path() + "/klv.ini").value_or(std::vector<std::string>{}), garbage);
+}
+
+}  // namespace
