@@ -1,5 +1,7 @@
 #include "platform/ini_file.h"
 
+#include <stdexcept>
+
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -73,6 +75,15 @@ std::optional<std::pair<std::string, std::string>> entryOf(const std::string& li
 }
 
 }  // namespace
+
+int IniFile::readInt(const std::string& section, const std::string& key, int fallback) const
+{
+    try {
+        return std::stoi(read(section, key, std::to_string(fallback)));
+    } catch (const std::exception&) {
+        return fallback;
+    }
+}
 
 std::string IniFile::read(const std::string& section, const std::string& key, const std::string& fallback) const
 {

@@ -12,6 +12,8 @@ class IniFile {
 public:
     explicit IniFile(std::string path) : path_(std::move(path)) {}
     std::string read(const std::string& section, const std::string& key, const std::string& fallback) const;
+    // The value as a whole number; the fallback when it is missing or does not start with one.
+    int readInt(const std::string& section, const std::string& key, int fallback) const;
     bool write(const std::string& section, const std::string& key, const std::string& value) const;
     const std::string& path() const { return path_; }
 
