@@ -1,5 +1,7 @@
 #include "program/step_apply.h"
 
+#include "common/format.h"
+#include "program/step_checks.h"
 #include "program/step_program.h"
 
 namespace klv {
@@ -80,6 +82,25 @@ ApplyTargets offeredApplyTargets(const LinkTables& link, const RunTables& run, c
         targets.entries.push_back(kApplyAllTarget);
     targets.preselect = selected.empty() ? deviceEntry : selected;
     return targets;
+}
+
+std::string applyFault(const LinkTables& link, const RunTables& run, int currentDevice, const TextGrid& edited,
+                       const std::string& target)
+{
+    const std::vector<int> slots = targetSlots(target, currentDevice, deviceCount(link));
+    for (int slot : slots) {
+        const DeviceEntry& device = link.devices[static_cast<size_t>(slot / kChannelsPerDevice)];
+        // The run engine reads a running channel's table row by row: it keeps its program.
+        if (run.slots[static_cast<size_t>(slot)].busy)
+            return channelName(device.busAddress, slot % kChannelsPerDevice) + "正在运行，不能设置";
+    }
+    for (int slot : slots) {
+        const DeviceEntry& device = link.devices[static_cast<size_t>(slot / kChannelsPerDevice)];
+        const std::string fault = programFault(edited, device);
+        if (!fault.empty())
+            return "设备" + formatNumber(device.busAddress + 1, "00") + " " + fault;
+    }
+    return "";
 }
 
 void applyProgram(ProgramTables& program, const LinkTables& link, int currentDevice, const TextGrid& edited,

@@ -22,6 +22,12 @@ struct ApplyTargets {
 };
 ApplyTargets offeredApplyTargets(const LinkTables& link, const RunTables& run, const UiTables& ui);
 
+// Why the edited table may not go to a target: a target channel that is running, or a step
+// that a target device's ratings refuse, named with the device, the step and the limit.
+// Empty when it may.
+std::string applyFault(const LinkTables& link, const RunTables& run, int currentDevice, const TextGrid& edited,
+                       const std::string& target);
+
 // Applies the edited table (rows 1..10, columns 1..5) to a target: a channel number of the
 // current device, "全部" for all eight slots of every device, any other text for all eight slots
 // of the current device. Each slot gets the rows, step and loop count, the start step and the

@@ -89,6 +89,28 @@ RowCheck checkStepRow(int mode, const StepFields& fields, const DeviceEntry& dev
     return checked;
 }
 
+std::string programFault(const TextGrid& table, const DeviceEntry& device)
+{
+    for (int r = 1; r <= kStepRows && !table.at(r, kColMode).empty(); ++r) {
+        const std::string step = "工步" + std::to_string(r) + "：";
+        const int mode = stepModeCode(table.at(r, kColMode));
+        if (mode < 0)
+            return step + kMsgBadData;
+        const StepFields fields{table.at(r, kColSetCurrent), table.at(r, kColSetVoltage), table.at(r, kColEndCurrent),
+                                table.at(r, kColTimeCount)};
+        const RowCheck check = checkStepRow(mode, fields, device);
+        if (check.ok())
+            continue;
+        const std::string message = check.message;
+        if (message == kMsgCurrent)
+            return step + message + "（" + shortText(device.minCurrent) + "～" + shortText(device.maxCurrent) + " A）";
+        if (message == kMsgVoltage)
+            return step + message + "（" + shortText(device.minVoltage) + "～" + shortText(device.maxVoltage) + " V）";
+        return step + message + (mode == kStepRest || mode == kStepLoop ? "（1～9999）" : "（0～9999）");
+    }
+    return "";
+}
+
 void writeStepRow(TextGrid& table, int row, int mode, const StepFields& fields)
 {
     if (row < 1 || row > kStepRows)

@@ -1,6 +1,7 @@
 #include "program/step_file.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "common/brand.h"
@@ -28,17 +29,58 @@ size_t charLength(unsigned char lead)
     return 1;
 }
 
-void readRecord(const std::string& line, TextGrid& table)
+struct Record {
+    int row = 0, column = 0;
+    std::string text;
+    bool placed = false;  // row 1..10 and column 1..5
+};
+
+// A line "RRC" + one character + text; nothing when its first four characters are no record.
+std::optional<Record> parseRecord(const std::string& line)
 {
     const int rowTens = digitAt(line, 0), rowUnits = digitAt(line, 1), column = digitAt(line, 2);
     // The three digits are one byte each, so four characters means at least four bytes.
     if (rowTens < 0 || rowUnits < 0 || column < 0 || line.size() < 4)
-        return;
-    const int row = rowTens * 10 + rowUnits;
-    if (row < 1 || row > kStepRows || column < kColMode || column > kColTimeCount)
-        return;
+        return std::nullopt;
+    Record record;
+    record.row = rowTens * 10 + rowUnits;
+    record.column = column;
+    record.placed = record.row >= 1 && record.row <= kStepRows && column >= kColMode && column <= kColTimeCount;
     const size_t textStart = std::min(line.size(), 3 + charLength(static_cast<unsigned char>(line[3])));
-    table.at(row, column) = line.substr(textStart);
+    record.text = line.substr(textStart);
+    return record;
+}
+
+void readRecord(const std::string& line, TextGrid& table)
+{
+    const auto record = parseRecord(line);
+    if (record && record->placed)
+        table.at(record->row, record->column) = record->text;
+}
+
+constexpr double kMaxCellNumber = 9999;
+
+bool suitsColumn(const Record& record)
+{
+    if (record.text.empty())
+        return true;
+    if (record.column == kColMode)
+        return stepModeCode(record.text) >= 0;
+    const auto value = parseCellNumber(record.text);
+    return value && *value >= 0 && *value <= kMaxCellNumber;
+}
+
+// Why a line after line 1 is no record the editor takes; empty when it is one, or empty.
+std::string lineFault(const std::string& line)
+{
+    if (line.empty())
+        return "";
+    const auto record = parseRecord(line);
+    if (!record || line[3] != ':')
+        return "格式有误";
+    if (!record->placed)
+        return record->row < 1 || record->row > kStepRows ? "工步超出1～10" : "列超出1～5";
+    return suitsColumn(*record) ? "" : "数值有误";
 }
 
 }  // namespace
@@ -61,6 +103,26 @@ bool readStepFile(const std::string& path, TextGrid& table)
     for (size_t i = 1; i < lines->size(); ++i)
         readRecord((*lines)[i], table);
     return true;
+}
+
+StepFileLoad loadStepFile(const std::string& path)
+{
+    StepFileLoad load{newStepTable(), ""};
+    const auto lines = readLines(path);
+    if (!lines) {
+        load.fault = "工步文件无法读取";
+        return load;
+    }
+    for (size_t i = 1; i < lines->size(); ++i) {
+        const std::string fault = lineFault((*lines)[i]);
+        if (!fault.empty()) {
+            load.fault = "工步文件第" + std::to_string(i + 1) + "行有误：" + fault;
+            load.table = newStepTable();
+            return load;
+        }
+        readRecord((*lines)[i], load.table);
+    }
+    return load;
 }
 
 bool isStepFileName(const std::string& path)

@@ -18,6 +18,17 @@ bool writeStepFile(const std::string& path, const TextGrid& table);
 // outside 1..10 or a column outside 1..5, are skipped. False when the file cannot be read.
 bool readStepFile(const std::string& path, TextGrid& table);
 
+// A step file as the editor opens it: the program, or why the whole file was refused.
+struct StepFileLoad {
+    TextGrid table;
+    std::string fault;
+    bool ok() const { return fault.empty(); }
+};
+// Unlike readStepFile, refuses the file when it cannot be read or when any line after line 1
+// is neither empty nor a record "RRC:text" of row 01..10 and column 1..5 whose text suits its
+// column (a mode label; a number 0..9999; or empty), so the editor never keeps half a file.
+StepFileLoad loadStepFile(const std::string& path);
+
 // Only names ending in "stp", in this case, are opened as step files.
 bool isStepFileName(const std::string& path);
 // The name a step file is saved under: ".stp" appended unless the name ends in "stp".

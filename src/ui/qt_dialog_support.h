@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+class QLineEdit;
+class QWidget;
+
+namespace klv {
+
+// The control's name as the station's texts give it, as object name; controls without a
+// caption of their own carry it as accessible name too, for screen readers and scripts.
+void nameControl(QWidget* control, const char* name, bool asAccessibleName = true);
+
+// Runs handler when the user leaves the field for another control of the same window, or
+// presses Enter in it; not when another window (a message box) takes the focus.
+void onFieldLeft(QLineEdit* field, std::function<void()> handler);
+
+// Centres a top-level window on the screen it is on.
+void centreOnScreen(QWidget* window);
+
+inline QString qs(const std::string& text) { return QString::fromStdString(text); }
+inline std::string ss(const QString& text) { return text.toStdString(); }
+
+}  // namespace klv
