@@ -41,6 +41,11 @@ int main(int argc, char** argv)
     try {
         klv::sim::SimBus bus;
         klv::sim::setUpBus(bus, options);
+        for (const klv::sim::UnitOption& u : options.units)
+            bus.unit(u.address)->onCalibration = [address = u.address](int channel, const klv::Bytes& entry) {
+                std::printf("%s\n", klv::sim::calibrationLine(address, channel, entry).c_str());
+                std::fflush(stdout);
+            };
         klv::sim::PtyBridge bridge(bus, options.linkPath, options.lineTiming);
         std::printf("%s\n", bridge.terminalPath().c_str());
         std::fflush(stdout);

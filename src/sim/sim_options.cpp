@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <stdexcept>
 #include <string_view>
+
+#include "link/frame.h"
 
 namespace klv::sim {
 
@@ -19,7 +22,8 @@ const char* const kSimUsage =
     "  --line-timing    pace the answers at 9600 baud, 11 bits a byte\n"
     "  --fault ...      trouble from the unit at ADDR; KIND is one of silent,\n"
     "                   silent-after=SECONDS, short=BYTES, checksum, surplus=BYTES,\n"
-    "                   late=MS, runaway=CHANNEL, stop-early=SECONDS\n";
+    "                   late=MS, runaway=CHANNEL, stop-early=SECONDS\n"
+    "It prints its terminal's path, then a line for each calibration write a unit takes.\n";
 
 namespace {
 [[noreturn]] void fail(const std::string& message) { throw std::invalid_argument(message); }
@@ -143,6 +147,19 @@ void setUpBus(SimBus& bus, const SimOptions& options)
         if (auto f = options.faults.find(u.address); f != options.faults.end())
             unit.faults = f->second;
     }
+}
+
+std::string calibrationLine(int address, int channel, const Bytes& entry)
+{
+    std::string line = "calibration " + channelName(address, channel) + ":";
+    char hex[4];
+    for (std::uint8_t b : entry) {
+        std::snprintf(hex, sizeof hex, " %02X", b);
+        line += hex;
+    }
+    if (entry.size() == 4)
+        line += " item " + std::to_string(entry[1]) + " value " + std::to_string(decodePair(entry[2], entry[3]));
+    return line;
 }
 
 }  // namespace klv::sim

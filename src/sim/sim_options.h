@@ -32,4 +32,8 @@ SimOptions parseSimOptions(const std::vector<std::string>& args);
 // Put the units, their faults and the speed on the bus.
 void setUpBus(SimBus& bus, const SimOptions& options);
 
+// The line klv-sim prints for a calibration write a channel took:
+// "calibration 1-3: 77 02 29 A0 item 2 value 10000".
+std::string calibrationLine(int address, int channel, const Bytes& entry);
+
 }  // namespace klv::sim

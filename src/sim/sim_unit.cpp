@@ -127,8 +127,11 @@ void SimUnit::appendAnswer(int n, const std::uint8_t* entry, Bytes& out)
         break;
     case kCalibrate:
         // Taken silently: a calibration write has no answer entry.
-        if (ch.present)
+        if (ch.present) {
             ch.calibrationWrites.push_back({entry[1], decodePair(entry[2], entry[3])});
+            if (onCalibration)
+                onCalibration(n, Bytes(entry, entry + 4));
+        }
         break;
     }
 }

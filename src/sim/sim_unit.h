@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "link/registry.h"
@@ -49,6 +50,8 @@ public:
 
     std::uint8_t secondIdentity = 1;
     SimFaults faults;
+    // Told of every calibration write a present channel takes, with its entry as it came.
+    std::function<void(int channel, const Bytes& entry)> onCalibration;
 
 private:
     Bytes identityPayload() const;

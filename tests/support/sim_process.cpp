@@ -14,6 +14,20 @@ SimProcess::SimProcess(const std::string& linkPath, const QStringList& extraArgs
         process_.waitForStarted(5000) && process_.waitForReadyRead(5000) && process_.readLine().startsWith("/dev/");
 }
 
+QString SimProcess::waitForLine(const QString& text, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (true) {
+        while (process_.canReadLine()) {
+            const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+            if (line.contains(text))
+                return line;
+        }
+        if (deadline.hasExpired() || !process_.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            return {};
+    }
+}
+
 SimProcess::~SimProcess() { kill(); }
 
 void SimProcess::kill()

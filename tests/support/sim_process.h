@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
 #include <string>
@@ -13,6 +14,8 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     bool started() const { return started_; }
+    // The next line it prints that contains text, waiting up to timeoutMs; empty when none came.
+    QString waitForLine(const QString& text, int timeoutMs = 5000);
     void kill();
     // Ask it to stop with SIGTERM; its exit code, or -1 when it did not exit.
     int terminate();

@@ -1,0 +1,185 @@
+#include "ui/calibration_dialog.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "common/format.h"
+#include "common/number_text.h"
+#include "platform/message_box.h"
+#include "station.h"
+#include "ui/qt_dialog_support.h"
+
+namespace klv {
+
+namespace {
+
+QPushButton* button(const char* name, const char* caption)
+{
+    auto* b = new QPushButton(QString::fromUtf8(caption));
+    nameControl(b, name, false);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+CalibrationDialog::CalibrationDialog(Station& station, QWidget* parent) : QDialog(parent), station_(station)
+{
+    setObjectName(QStringLiteral("frmAdj"));
+    setWindowTitle(QStringLiteral("参数校准"));
+    setModal(false);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+
+    struct Row {
+        CalPoint point;
+        const char *field, *button, *caption, *unit;
+    };
+    const Row rows[] = {{CalPoint::VL, "txtVL", "cmdVL", "校准VL", "V"},
+                        {CalPoint::VH, "txtVH", "cmdVH", "校准VH", "V"},
+                        {CalPoint::CL, "txtCL", "cmdCL", "校准CL", "A"},
+                        {CalPoint::CH, "txtCH", "cmdCH", "校准CH", "A"}};
+    auto* grid = new QGridLayout;
+    for (size_t i = 0; i < points_.size(); ++i) {
+        const Row& r = rows[i];
+        auto* edit = new QLineEdit(QStringLiteral("0.000"));
+        nameControl(edit, r.field);
+        edit->setAlignment(Qt::AlignRight);
+        auto* b = button(r.button, r.caption);
+        points_[i] = {r.point, edit, b};
+        grid->addWidget(edit, static_cast<int>(i), 0);
+        grid->addWidget(new QLabel(QString::fromUtf8(r.unit)), static_cast<int>(i), 1);
+        grid->addWidget(b, static_cast<int>(i), 2);
+    }
+    cmdOK_ = button("cmdOK", "确定");
+    auto* cmdCancel = button("cmdCancel", "返回");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK_);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+
+    for (const Point& p : points_) {
+        onFieldLeft(p.field, [this, p] { leaveField(p); });
+        connect(p.button, &QPushButton::clicked, this, [this, p] { pressPoint(p); });
+    }
+    connect(cmdOK_, &QPushButton::clicked, this, &CalibrationDialog::commit);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool CalibrationDialog::openForSelection()
+{
+    const int d = station_.ui.currentDevice, n = station_.ui.selectedChannel;
+    const bool exists = d >= 0 && d < kMaxDevices && n >= 0 && n < kChannelsPerDevice &&
+                        station_.ui.panels[static_cast<size_t>(d)].Conn[static_cast<size_t>(n)];
+    if (!exists || open_)
+        return false;
+    show();
+    return true;
+}
+
+void CalibrationDialog::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous()) {
+        cmdOK_->setEnabled(false);
+        centreOnScreen(this);
+        refreshForTarget();
+        if (!open_) {
+            open_ = true;
+            Q_EMIT openChanged(true);
+        }
+    }
+    QDialog::showEvent(event);
+}
+
+void CalibrationDialog::hideEvent(QHideEvent* event)
+{
+    // Minimising is no close; "返回", Esc and the close box are.
+    if (!event->spontaneous() && open_) {
+        open_ = false;
+        Q_EMIT openChanged(false);
+    }
+    QDialog::hideEvent(event);
+}
+
+void CalibrationDialog::changeEvent(QEvent* event)
+{
+    // The operator may have chosen another tile meanwhile: caption and formats follow it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        refreshForTarget();
+    QDialog::changeEvent(event);
+}
+
+int CalibrationDialog::targetSlot() const
+{
+    const int d = station_.ui.currentDevice, n = station_.ui.selectedChannel;
+    return d >= 0 && d < kMaxDevices && n >= 0 && n < kChannelsPerDevice ? slotOf(d, n) : -1;
+}
+
+const DeviceEntry& CalibrationDialog::targetDevice() const
+{
+    static const DeviceEntry none;
+    const int slot = targetSlot();
+    return slot < 0 ? none : station_.link.devices[static_cast<size_t>(slot / kChannelsPerDevice)];
+}
+
+void CalibrationDialog::refreshForTarget()
+{
+    const int slot = targetSlot();
+    if (slot < 0)
+        return;
+    setWindowTitle(qs("基准校准--设备" + std::to_string(slot / kChannelsPerDevice + 1) + " 通道" +
+                      std::to_string(slot % kChannelsPerDevice + 1)));
+    for (const Point& p : points_) {
+        const auto value = parseCellNumber(ss(p.field->text()));
+        if (value && (p.point == CalPoint::CL || p.point == CalPoint::CH))
+            p.field->setText(qs(formatNumber(*value, calibrationFormat(p.point, targetDevice()))));
+    }
+}
+
+void CalibrationDialog::leaveField(const Point& p)
+{
+    if (!isVisible())
+        return;
+    const CalCheck check = checkCalibrationField(p.point, ss(p.field->text()), targetDevice());
+    if (!check.ok()) {
+        showMessage(check.message, MsgIcon::Error);
+        p.field->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    p.field->setText(qs(check.text));
+}
+
+void CalibrationDialog::pressPoint(const Point& p)
+{
+    const int slot = targetSlot();
+    if (slot < 0)
+        return;
+    const CalCheck check = checkCalibrationPoint(p.point, ss(p.field->text()), targetDevice(),
+                                                 station_.link.slots[static_cast<size_t>(slot)]);
+    if (!check.ok()) {
+        showMessage(check.message, MsgIcon::Error);
+        return;
+    }
+    queueCalibration(station_, slot, static_cast<int>(p.point), check.value);
+    cmdOK_->setEnabled(true);
+}
+
+void CalibrationDialog::commit()
+{
+    const int slot = targetSlot();
+    if (slot < 0)
+        return;
+    queueCalibration(station_, slot, kCalCommitItem, 0);
+    cmdOK_->setEnabled(false);
+}
+
+}  // namespace klv
