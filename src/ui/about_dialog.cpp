@@ -1,6 +1,5 @@
 #include "ui/about_dialog.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -42,12 +41,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     link->setTextInteractionFlags(Qt::TextBrowserInteraction);
     link->setOpenExternalLinks(true);
 
-    auto* cmdOK = new QPushButton(QStringLiteral("确定"));
-    nameControl(cmdOK, "cmdOK", false);
-    cmdOK->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
+    auto* cmdOK = namedButton("cmdOK", "确定", true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
@@ -55,7 +49,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(build);
     layout->addWidget(link);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({cmdOK}));
     layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,18 +15,6 @@
 #include "ui/qt_dialog_support.h"
 
 namespace klv {
-
-namespace {
-
-QPushButton* button(const char* name, const char* caption)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption));
-    nameControl(b, name, false);
-    b->setAutoDefault(false);
-    return b;
-}
-
-}  // namespace
 
 CalibrationDialog::CalibrationDialog(Station& station, QWidget* parent) : QDialog(parent), station_(station)
 {
@@ -50,22 +37,18 @@ CalibrationDialog::CalibrationDialog(Station& station, QWidget* parent) : QDialo
         auto* edit = new QLineEdit(QStringLiteral("0.000"));
         nameControl(edit, r.field);
         edit->setAlignment(Qt::AlignRight);
-        auto* b = button(r.button, r.caption);
+        auto* b = namedButton(r.button, r.caption);
         points_[i] = {r.point, edit, b};
         grid->addWidget(edit, static_cast<int>(i), 0);
         grid->addWidget(new QLabel(QString::fromUtf8(r.unit)), static_cast<int>(i), 1);
         grid->addWidget(b, static_cast<int>(i), 2);
     }
-    cmdOK_ = button("cmdOK", "确定");
-    auto* cmdCancel = button("cmdCancel", "返回");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel);
+    cmdOK_ = namedButton("cmdOK", "确定");
+    auto* cmdCancel = namedButton("cmdCancel", "返回");
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({cmdOK_, cmdCancel}));
 
     for (const Point& p : points_) {
         onFieldLeft(p.field, [this, p] { leaveField(p); });

@@ -81,20 +81,12 @@ DisplayDialog::DisplayDialog(Station& station, QWidget* parent) : QDialog(parent
     groups->addWidget(group("曲线颜色", colours));
     groups->addLayout(rightColumn);
 
-    auto* cmdOK = new QPushButton(QStringLiteral("确定"));
-    nameControl(cmdOK, "cmdOK", false);
-    cmdOK->setDefault(true);
-    auto* cmdCancel = new QPushButton(QStringLiteral("取消"));
-    nameControl(cmdCancel, "cmdCancel", false);
-    cmdCancel->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    auto* cmdOK = namedButton("cmdOK", "确定", true);
+    auto* cmdCancel = namedButton("cmdCancel", "取消");
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({cmdOK, cmdCancel}));
 
     connect(cmdOK, &QPushButton::clicked, this, &DisplayDialog::apply);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -102,9 +94,8 @@ DisplayDialog::DisplayDialog(Station& station, QWidget* parent) : QDialog(parent
 
 QPushButton* DisplayDialog::swatch(const char* name, int DisplaySettings::*colour)
 {
-    auto* b = new QPushButton;
-    nameControl(b, name);
-    b->setAutoDefault(false);
+    auto* b = namedButton(name, "");
+    b->setAccessibleName(QString::fromUtf8(name));
     b->setFixedSize(64, 20);
     swatches_.emplace_back(b, colour);
     connect(b, &QPushButton::clicked, this, [this, b, colour] {

@@ -1,8 +1,10 @@
 #include "ui/qt_dialog_support.h"
 
 #include <QFocusEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -50,6 +52,24 @@ void nameControl(QWidget* control, const char* name, bool asAccessibleName)
     control->setObjectName(QString::fromUtf8(name));
     if (asAccessibleName)
         control->setAccessibleName(QString::fromUtf8(name));
+}
+
+QPushButton* namedButton(const char* name, const char* caption, bool isDefault)
+{
+    auto* button = new QPushButton(QString::fromUtf8(caption));
+    nameControl(button, name, false);
+    button->setAutoDefault(false);
+    button->setDefault(isDefault);
+    return button;
+}
+
+QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : buttons)
+        row->addWidget(b);
+    return row;
 }
 
 void onFieldLeft(QLineEdit* field, std::function<void()> handler)

@@ -2,9 +2,12 @@
 
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
+class QHBoxLayout;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace klv {
@@ -12,6 +15,11 @@ namespace klv {
 // The control's name as the station's texts give it, as object name; controls without a
 // caption of their own carry it as accessible name too, for screen readers and scripts.
 void nameControl(QWidget* control, const char* name, bool asAccessibleName = true);
+
+// A button with its caption; Enter presses it only when it is the dialog's default button.
+QPushButton* namedButton(const char* name, const char* caption, bool isDefault = false);
+// A row with the buttons at its right end.
+QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons);
 
 // Runs handler when the user leaves the field for another control of the same window, or
 // presses Enter in it; not when another window (a message box) takes the focus.

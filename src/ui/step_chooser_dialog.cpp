@@ -1,6 +1,5 @@
 #include "ui/step_chooser_dialog.h"
 
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
@@ -19,20 +18,11 @@ StepChooserDialog::StepChooserDialog(Station& station, QWidget* parent) : QDialo
     setModal(false);
     lstStep_ = new QListWidget;
     nameControl(lstStep_, "lstStep");
-    cmdOK_ = new QPushButton(QStringLiteral("确定"));
-    nameControl(cmdOK_, "cmdOK", false);
-    cmdOK_->setDefault(true);
-    auto* cmdCancel = new QPushButton(QStringLiteral("取消"));
-    nameControl(cmdCancel, "cmdCancel", false);
-    cmdCancel->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel);
+    cmdOK_ = namedButton("cmdOK", "确定", true);
+    auto* cmdCancel = namedButton("cmdCancel", "取消");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lstStep_);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({cmdOK_, cmdCancel}));
     resize(220, 260);
 
     connect(cmdOK_, &QPushButton::clicked, this, &StepChooserDialog::choose);

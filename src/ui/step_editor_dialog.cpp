@@ -41,14 +41,6 @@ QLineEdit* field(const char* name)
     return edit;
 }
 
-QPushButton* button(const char* name, const char* caption)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption));
-    nameControl(b, name, false);
-    b->setAutoDefault(false);
-    return b;
-}
-
 void fillChooser(QComboBox* box, const std::vector<std::string>& entries, int shown)
 {
     box->clear();
@@ -136,16 +128,15 @@ void StepEditorDialog::buildControls()
     fields->addWidget(lblMin_, 2, 5);
     fields->setColumnStretch(2, 1);
 
-    auto* cmdClear = button("cmdClear", "清除");
-    auto* cmdSet = button("cmdSet", "设定");
-    auto* cmdOpen = button("cmdOpen", "打开");
-    auto* cmdSave = button("cmdSave", "保存");
-    auto* cmdCopy = button("cmdCopy", "复制");
+    auto* cmdClear = namedButton("cmdClear", "清除");
+    // Enter commits the row being edited; the program is applied only by "确定" itself.
+    auto* cmdSet = namedButton("cmdSet", "设定", true);
+    auto* cmdOpen = namedButton("cmdOpen", "打开");
+    auto* cmdSave = namedButton("cmdSave", "保存");
+    auto* cmdCopy = namedButton("cmdCopy", "复制");
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cmdClear, cmdSet, cmdOpen, cmdSave, cmdCopy})
         buttons->addWidget(b);
-    // Enter commits the row being edited; the program is applied only by "确定" itself.
-    cmdSet->setDefault(true);
 
     auto* frame = new QGroupBox;
     auto* frameLayout = new QVBoxLayout(frame);
@@ -154,8 +145,8 @@ void StepEditorDialog::buildControls()
 
     cmbStep_ = listChooser("cmbStep");
     cmbChn_ = listChooser("cmbChn");
-    auto* cmdOK = button("cmdOK", "确定");
-    auto* cmdCancel = button("cmdCancel", "取消");
+    auto* cmdOK = namedButton("cmdOK", "确定");
+    auto* cmdCancel = namedButton("cmdCancel", "取消");
     auto* bottom = new QHBoxLayout;
     auto* startLabel = new QLabel(QStringLiteral("起始工步："));
     startLabel->setBuddy(cmbStep_);

@@ -6,15 +6,8 @@
 #include "link/command_set.h"
 #include "link/connection.h"
 #include "link/poll_cycle.h"
-#include "link/port_map.h"
-#include "platform/ini_file.h"
-#include "platform/qt_event_pump.h"
-#include "platform/qt_serial_port.h"
-#include "platform/text_file.h"
-#include "station.h"
 #include "support/bench_fixture.h"
-#include "support/sim_process.h"
-#include "support/temp_folder.h"
+#include "support/serial_station.h"
 #include "ui/calibration_dialog.h"
 
 using namespace klv;
@@ -23,17 +16,9 @@ using namespace klv;
 // prints the calibration writes it takes.
 TEST(CalibrationBenchTest, LowCurrentPointReachesEachModelInItsOwnUnit)
 {
-    TempFolder home;
-    makeFolder(home.path() + "/Log");
-    const std::string link = home.path() + "/tty";
-    SimProcess sim(link, {"--unit", "0:20", "--unit", "1:28", "--unit", "2:31"});
-    ASSERT_TRUE(sim.started());
-    writeBenchIni(home.path(), link);
-    IniFile ini(home.path() + "/klv.ini");
-    QtSerialPort port([&ini](int n) { return portPath(ini, n, systemSerialPorts()); });
-    QtEventPump pump(port);
-    SystemClock clock;
-    Station station(home.path(), port, clock, pump);
+    SerialStation bench({"--unit", "0:20", "--unit", "1:28", "--unit", "2:31"});
+    ASSERT_TRUE(bench.sim.started());
+    Station& station = bench.station;
     MessageRecorder messages;
     ASSERT_EQ(connectBench(station, 1, scanRange(1, 3)), ConnectResult::Connected);
 
@@ -81,7 +66,7 @@ TEST(CalibrationBenchTest, LowCurrentPointReachesEachModelInItsOwnUnit)
         cmdCL->click();
         EXPECT_TRUE(messages.shown.empty());
         pollTick(station);
-        EXPECT_EQ(sim.waitForLine(QStringLiteral("calibration")).toStdString(), e.line);
+        EXPECT_EQ(bench.sim.waitForLine(QStringLiteral("calibration")).toStdString(), e.line);
     }
-    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_EQ(bench.sim.terminate(), 0);
 }

@@ -11,6 +11,7 @@
 #include "platform/text_file.h"
 #include "station.h"
 #include "support/bench_fixture.h"
+#include "support/serial_station.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
 
@@ -19,18 +20,10 @@ using namespace klv;
 // The real serial stack against the simulated bench on a pseudo-terminal.
 TEST(SerialBenchTest, QSerialPortKeepsTwoUnitsPolledAndFlagsThemOfflineWhenTheBenchDies)
 {
-    TempFolder home;
-    makeFolder(home.path() + "/Log");
-    std::string link = home.path() + "/tty";
-    SimProcess sim(link, {"--unit", "0:20", "--unit", "1:28", "--line-timing"});
-    ASSERT_TRUE(sim.started());
-    writeBenchIni(home.path(), link);
-
-    IniFile ini(home.path() + "/klv.ini");
-    QtSerialPort port([&ini](int n) { return portPath(ini, n, systemSerialPorts()); });
-    QtEventPump pump(port);
-    SystemClock clock;
-    Station station(home.path(), port, clock, pump);
+    SerialStation bench({"--unit", "0:20", "--unit", "1:28", "--line-timing"});
+    ASSERT_TRUE(bench.sim.started());
+    Station& station = bench.station;
+    QtSerialPort& port = bench.port;
     ASSERT_EQ(connectBench(station, 1, scanRange(1, 6)), ConnectResult::Connected);
     EXPECT_EQ(station.ui.lstDev, (std::vector<std::string>{"设备01: TAL-M3 (4.5V/1A)", "设备02: TAL-M8 (4.5V/40A)"}));
     EXPECT_EQ(station.link.devices[1].readingCurrentScale, 100);
@@ -40,7 +33,7 @@ TEST(SerialBenchTest, QSerialPortKeepsTwoUnitsPolledAndFlagsThemOfflineWhenTheBe
     for (int s = 0; s < 16; ++s)
         EXPECT_GT(station.link.slots[s].voltage, 3.0f) << "slot " << s;
 
-    sim.kill();
+    bench.sim.kill();
     int ticks = 0;
     QElapsedTimer longest;
     qint64 worst = 0;
