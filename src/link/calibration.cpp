@@ -20,10 +20,14 @@ bool isVoltage(CalPoint point) { return point == CalPoint::VL || point == CalPoi
 const char* outOfRange(CalPoint point)
 {
     switch (point) {
-    case CalPoint::VL: return "低电压设置超出范围";
-    case CalPoint::VH: return "高电压设置超出范围";
-    case CalPoint::CL: return "小电流设置超出范围";
-    case CalPoint::CH: break;
+    case CalPoint::VL:
+        return "低电压设置超出范围";
+    case CalPoint::VH:
+        return "高电压设置超出范围";
+    case CalPoint::CL:
+        return "小电流设置超出范围";
+    case CalPoint::CH:
+        break;
     }
     return "大电流设置超出范围";
 }

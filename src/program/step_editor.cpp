@@ -82,10 +82,14 @@ void StepEditor::chooseTarget(const std::string& target) { targetShown_ = target
 std::string& StepEditor::fieldText(StepField field)
 {
     switch (field) {
-    case StepField::SetCurrent: return fields_.setCurrent;
-    case StepField::SetVoltage: return fields_.setVoltage;
-    case StepField::EndCurrent: return fields_.endCurrent;
-    case StepField::TimeCount: break;
+    case StepField::SetCurrent:
+        return fields_.setCurrent;
+    case StepField::SetVoltage:
+        return fields_.setVoltage;
+    case StepField::EndCurrent:
+        return fields_.endCurrent;
+    case StepField::TimeCount:
+        break;
     }
     return fields_.timeCount;
 }

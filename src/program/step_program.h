@@ -21,7 +21,6 @@ int stepModeCode(const std::string& label);
 // otherwise "00.00".
 std::string setCurrentText(double amps, int setCurrentScale);
 
-
 // The editor's four fields of a step row.
 struct StepFields {
     std::string setCurrent, setVoltage, endCurrent, timeCount;

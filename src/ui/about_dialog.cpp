@@ -33,7 +33,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
     title->setFont(big);
-    auto* version = label("lblVersion", QStringLiteral("版本: V%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
+    auto* version = label(
+        "lblVersion", QStringLiteral("版本: V%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
     auto* build = label("lblBuild", QString::fromUtf8(kBuildDescription));
     const QString web = QString::fromUtf8(kWebAddress);
     auto* link = label("lblWeb", QStringLiteral("<a href=\"http://%1\">%1</a>").arg(web));

@@ -24,8 +24,9 @@ constexpr const char* kDashed = "虚线";
 QString swatchStyle(int bgr)
 {
     const QColor c(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-    return QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; }"
-                          "QPushButton:focus { border: 2px solid palette(highlight); }")
+    return QStringLiteral(
+               "QPushButton { background-color: %1; border: 1px solid #808080; }"
+               "QPushButton:focus { border: 2px solid palette(highlight); }")
         .arg(c.name());
 }
 

@@ -177,9 +177,9 @@ void StepEditorDialog::buildControls()
     connect(cmbStep_, &QComboBox::activated, this, [this](int i) { editor_.chooseStart(i); });
     connect(cmbChn_, &QComboBox::activated, this, [this](int i) { editor_.chooseTarget(ss(cmbChn_->itemText(i))); });
     const std::pair<StepField, QLineEdit*> edits[] = {{StepField::SetCurrent, txtSet_},
-                                                       {StepField::SetVoltage, txtLmt_},
-                                                       {StepField::EndCurrent, txtLmtCur_},
-                                                       {StepField::TimeCount, txtLmtTim_}};
+                                                      {StepField::SetVoltage, txtLmt_},
+                                                      {StepField::EndCurrent, txtLmtCur_},
+                                                      {StepField::TimeCount, txtLmtTim_}};
     for (const auto& [f, edit] : edits) {
         connect(edit, &QLineEdit::textEdited, this, [this, f](const QString& text) { editor_.typeField(f, ss(text)); });
         onFieldLeft(edit, [this, f, edit] { leaveField(f, edit); });

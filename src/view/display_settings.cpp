@@ -34,9 +34,15 @@ DisplaySettings readDisplaySettings(const IniFile& ini)
 bool writeDisplaySettings(const IniFile& ini, const DisplaySettings& s)
 {
     const std::pair<const char*, int> keys[] = {
-        {"MDOT", s.dashedMain ? 1 : 0}, {"SDOT", s.dashedSecondary ? 1 : 0}, {"GCOL", s.gridColor},
-        {"BCOL", s.backColor},          {"ACOL", s.axesColor},               {"VCOL", s.volColor},
-        {"CCOL", s.curColor},           {"SLA", s.showLegend ? 1 : 0},       {"LINE", s.line},
+        {"MDOT", s.dashedMain ? 1 : 0},
+        {"SDOT", s.dashedSecondary ? 1 : 0},
+        {"GCOL", s.gridColor},
+        {"BCOL", s.backColor},
+        {"ACOL", s.axesColor},
+        {"VCOL", s.volColor},
+        {"CCOL", s.curColor},
+        {"SLA", s.showLegend ? 1 : 0},
+        {"LINE", s.line},
     };
     bool written = true;
     for (const auto& [key, value] : keys)

@@ -26,10 +26,8 @@ TEST(Calibration, ValuesAndFormatsFollowTheModel)
         {28, CalPoint::CH, "1.0", "1.000", 1000},    // TAL-M8: reading scale 100, tenfold
         {31, CalPoint::CL, "1.0", "01.00", 100},     // TAL-M10: 10 mA
         {18, CalPoint::CH, "2.5", "2.500", 2500},    // TAL-M1: reading scale 1000
-        {20, CalPoint::VL, "2.5", "2.500", 2500},
-        {20, CalPoint::VL, "0.0025", "0.003", 2},  // halves round to even
-        {20, CalPoint::VL, "0.0035", "0.004", 4},
-        {20, CalPoint::VH, "0.0015", "0.002", 2},
+        {20, CalPoint::VL, "2.5", "2.500", 2500},   {20, CalPoint::VL, "0.0025", "0.003", 2},  // halves round to even
+        {20, CalPoint::VL, "0.0035", "0.004", 4},   {20, CalPoint::VH, "0.0015", "0.002", 2},
         {28, CalPoint::CL, "0.1", "0.100", 100},
     };
     for (const Case& c : cases) {

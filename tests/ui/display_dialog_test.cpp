@@ -15,8 +15,8 @@
 #include "ui/about_dialog.h"
 #include "ui/curve_graph_widget.h"
 #include "ui/dialog_driver.h"
-#include "view/station_startup.h"
 #include "version.h"
+#include "view/station_startup.h"
 
 using namespace dialog_driver;
 

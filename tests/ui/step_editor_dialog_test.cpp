@@ -166,8 +166,7 @@ TEST_F(StepEditorDialogTest, CommitsOpenStepsUpToTheTenthAndEnterCommitsEscClose
         EXPECT_EQ(combo("cmbFlow")->count(), step + 1);
         EXPECT_EQ(shown(combo("cmbFlow")), "工步" + std::to_string(step + 1));
     }
-    EXPECT_EQ(entries(combo("cmbStep")),
-              (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
+    EXPECT_EQ(entries(combo("cmbStep")), (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
     type(edit("txtLmtTim"), "12.6");
     leave(edit("txtLmtTim"));
     click("cmdSet");
@@ -234,10 +233,14 @@ TEST_F(StepEditorDialogTest, AFailedFieldCheckPutsBackTheRowsText)
         std::string typed, message, after;
     };
     const Case cases[] = {
-        {"txtSet", "abc", "设置数据有误！", "0.500"}, {"txtSet", "5", "设置超出范围", "0.500"},
-        {"txtSet", "0.25", "", "0.250"},              {"txtLmt", "4.6", "设置超出范围", "03.00"},
-        {"txtLmt", "4.5", "", "04.50"},               {"txtLmtTim", "10000", "设置超出范围", "0"},
-        {"txtLmtTim", "-1", "设置超出范围", "0"},     {"txtLmtTim", "90", "", "90"},
+        {"txtSet", "abc", "设置数据有误！", "0.500"},
+        {"txtSet", "5", "设置超出范围", "0.500"},
+        {"txtSet", "0.25", "", "0.250"},
+        {"txtLmt", "4.6", "设置超出范围", "03.00"},
+        {"txtLmt", "4.5", "", "04.50"},
+        {"txtLmtTim", "10000", "设置超出范围", "0"},
+        {"txtLmtTim", "-1", "设置超出范围", "0"},
+        {"txtLmtTim", "90", "", "90"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " " + c.typed);
@@ -316,7 +319,8 @@ TEST_F(StepEditorDialogTest, BadStepFilesAreRefusedWholeWithAClearMessage)
         std::string bytes, message;
     };
     const Case cases[] = {
-        {"step11.stp", "banner\r\n011:" + gbkLabel + "\r\n111:" + gbkLabel + "\r\n", "工步文件第3行有误：工步超出1～10"},
+        {"step11.stp", "banner\r\n011:" + gbkLabel + "\r\n111:" + gbkLabel + "\r\n",
+         "工步文件第3行有误：工步超出1～10"},
         {"column.stp", "banner\r\n016:1\r\n", "工步文件第2行有误：列超出1～5"},
         {"range.stp", "banner\r\n011:" + gbkLabel + "\r\n012:12000\r\n", "工步文件第3行有误：数值有误"},
         {"negative.stp", "banner\r\n013:-4.2\r\n", "工步文件第2行有误：数值有误"},
@@ -356,11 +360,15 @@ TEST_F(StepEditorDialogTest, EveryControlCarriesItsNameAndTabFollowsTheLayout)
 {
     dialog.show();
     EXPECT_EQ(dialog.objectName().toStdString(), "frmSet");
-    for (const char* name : {"gridSet", "cmbFlow", "cmbMode", "txtSet", "txtLmt", "txtLmtCur", "txtLmtTim",
-                             "cmbStep", "cmbChn"})
+    for (const char* name :
+         {"gridSet", "cmbFlow", "cmbMode", "txtSet", "txtLmt", "txtLmtCur", "txtLmtTim", "cmbStep", "cmbChn"})
         EXPECT_EQ(dialog.findChild<QWidget*>(QString::fromUtf8(name))->accessibleName().toStdString(), name);
-    for (const auto& [name, caption] : {std::pair{"cmdClear", "清除"}, {"cmdSet", "设定"}, {"cmdOpen", "打开"},
-                                        {"cmdSave", "保存"}, {"cmdCopy", "复制"}, {"cmdOK", "确定"},
+    for (const auto& [name, caption] : {std::pair{"cmdClear", "清除"},
+                                        {"cmdSet", "设定"},
+                                        {"cmdOpen", "打开"},
+                                        {"cmdSave", "保存"},
+                                        {"cmdCopy", "复制"},
+                                        {"cmdOK", "确定"},
                                         {"cmdCancel", "取消"}})
         EXPECT_EQ(child<QPushButton>(dialog, name)->text().toStdString(), caption);
     // From the step chooser, Tab walks the fields row by row, then the buttons, then the bottom row.
