@@ -12,6 +12,7 @@
 #include "platform/file_chooser.h"
 #include "platform/ini_file.h"
 #include "station.h"
+#include "ui/qt_colour.h"
 #include "ui/qt_dialog_support.h"
 
 namespace klv {
@@ -23,7 +24,7 @@ constexpr const char* kDashed = "虚线";
 
 QString swatchStyle(int bgr)
 {
-    const QColor c(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+    const QColor c = toQColor(bgr);
     return QStringLiteral(
                "QPushButton { background-color: %1; border: 1px solid #808080; }"
                "QPushButton:focus { border: 2px solid palette(highlight); }")

@@ -15,6 +15,7 @@
 #include "ui/about_dialog.h"
 #include "ui/curve_graph_widget.h"
 #include "ui/dialog_driver.h"
+#include "ui/qt_colour.h"
 #include "version.h"
 #include "view/station_startup.h"
 
@@ -72,8 +73,7 @@ int fullestGridRow(CurveGraph& graph)
     QApplication::processEvents();
     graph.DrawCurve();
     const QImage picture = widget.grab().toImage();
-    const int bgr = graph.GridColor();
-    const QColor grid(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+    const QColor grid = toQColor(graph.GridColor());
     int fullest = 0;
     for (int y = 45; y < 345; ++y) {
         int n = 0;
