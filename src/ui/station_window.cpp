@@ -21,12 +21,16 @@
 #include "run/live_data.h"
 #include "run/menu_enabling.h"
 #include "station.h"
+#include "ui/about_dialog.h"
 #include "ui/brand_icon.h"
+#include "ui/calibration_dialog.h"
 #include "ui/connect_progress.h"
 #include "ui/detail_page.h"
+#include "ui/display_dialog.h"
 #include "ui/mach_widget.h"
 #include "ui/overview_page.h"
 #include "ui/port_dialog.h"
+#include "ui/step_editor_dialog.h"
 #include "version.h"
 #include "view/station_startup.h"
 
@@ -82,6 +86,10 @@ StationWindow::StationWindow(Station& station, QWidget* parent)
     statusBar()->addWidget(lblConn_, 1);
     statusBar()->addPermanentWidget(lblTime_);
     portDialog_ = new PortDialog(station_, this);
+    editor_ = new StepEditorDialog(station_, this);
+    calibration_ = new CalibrationDialog(station_, this);
+    display_ = new DisplayDialog(station_, this);
+    about_ = new AboutDialog(this);
 
     wireMenus();
     wirePanels();
@@ -112,12 +120,19 @@ void StationWindow::wireMenus()
     StationMenus& m = menus_;
     connect(m.menuExit, &QAction::triggered, this, &QWidget::close);
     connect(m.menuConn, &QAction::triggered, this, &StationWindow::onConnMenu);
-    connect(m.menuShow, &QAction::triggered, this, &StationWindow::displaySettingsRequested);
+    const auto open = [](QDialog* dialog) {
+        dialog->show();
+        dialog->raise();
+        dialog->activateWindow();
+    };
+    connect(m.menuShow, &QAction::triggered, this, [=, this] { open(display_); });
     connect(m.menuDataAna, &QAction::triggered, this, &StationWindow::viewerRequested);
-    connect(m.menuAbout, &QAction::triggered, this, &StationWindow::aboutRequested);
+    connect(m.menuAbout, &QAction::triggered, this, [=, this] { open(about_); });
     connect(m.menuAutoSave, &QAction::toggled, this, [this](bool on) { station_.run.autoSave = on; });
-    connect(m.menuSet, &QAction::triggered, this, &StationWindow::stepEditorRequested);
-    connect(m.menuAdj, &QAction::triggered, this, &StationWindow::calibrationRequested);
+    connect(m.menuSet, &QAction::triggered, this, [=, this] { open(editor_); });
+    connect(m.menuAdj, &QAction::triggered, this, [this] { calibration_->openForSelection(); });
+    connect(editor_, &StepEditorDialog::programApplied, this, &StationWindow::refreshView);
+    connect(display_, &DisplayDialog::displayChanged, this, &StationWindow::refreshView);
     connect(m.menuSaveChnData, &QAction::triggered, this, &StationWindow::saveChannel);
     connect(m.MenuSaveData, &QAction::triggered, this, &StationWindow::saveDevice);
     const struct {
@@ -217,7 +232,8 @@ void StationWindow::onTilePress(int d, int n, int button)
     overview_->refresh();
     if (!openMenu)
         return;
-    if (const auto state = controlMenuFor(station_, d, n)) {
+    if (auto state = controlMenuFor(station_, d, n)) {
+        state->menuAdj = state->menuAdj && !calibration_->isOpen();  // one calibration at a time
         menus_.apply(*state);
         menus_.control->popup(QCursor::pos());
     }

@@ -15,7 +15,11 @@ class QSystemTrayIcon;
 namespace klv {
 
 struct Station;
+class AboutDialog;
+class CalibrationDialog;
 class DetailPage;
+class DisplayDialog;
+class StepEditorDialog;
 class OverviewPage;
 class PortDialog;
 
@@ -43,11 +47,7 @@ public:
     void setTrayAvailable(bool available) { trayAvailable_ = available; }
 
 Q_SIGNALS:
-    // The dialogs of the menu items and buttons; the application connects them.
-    void stepEditorRequested();
-    void calibrationRequested();
-    void displaySettingsRequested();
-    void aboutRequested();
+    // The windows of the menu item and buttons; the application connects them.
     void viewerRequested();
     void screeningRequested();
     void reportRequested();
@@ -79,6 +79,10 @@ private:
     OverviewPage* overview_ = nullptr;
     DetailPage* detail_ = nullptr;
     PortDialog* portDialog_ = nullptr;
+    StepEditorDialog* editor_ = nullptr;
+    CalibrationDialog* calibration_ = nullptr;
+    DisplayDialog* display_ = nullptr;
+    AboutDialog* about_ = nullptr;
     QLabel* lblTime_ = nullptr;
     QLabel* lblConn_ = nullptr;
     QTimer clock_;

@@ -120,6 +120,15 @@ TEST_F(StationWindowTest, RightPressOpensTheControlMenuOnlyWhenConnected)
     // device, whose first channel has no program either, cannot be saved as a whole.
     press(0, 5, Qt::RightButton);
     EXPECT_EQ(enabledControlItems(), (std::vector<std::string>{"menuSet", "menuSaveChnData", "menuAdj"}));
+
+    // The items open their dialogs; while one calibration is open, no second one is offered.
+    window->menus().control->hide();
+    window->menus().menuSet->trigger();
+    EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("frmSet"))->isVisible());
+    window->menus().menuAdj->trigger();
+    EXPECT_TRUE(window->findChild<QWidget*>(QStringLiteral("frmAdj"))->isVisible());
+    press(0, 5, Qt::RightButton);
+    EXPECT_FALSE(window->menus().menuAdj->isEnabled());
 }
 
 TEST_F(StationWindowTest, RangeDragSelectsTowardsHigherDevicesAndChannelsOnly)
