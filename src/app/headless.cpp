@@ -143,8 +143,12 @@ int runHeadless(const StationOptions& options)
     startUpStation(station);
 
     ConnectResult result = connectBench(station, options.port, scanRange(options.from, options.to));
-    if (result == ConnectResult::WrongPort)
-        return 1;  // the message box routine has printed "错误的端口！"
+    if (result == ConnectResult::WrongPort) {
+        // The message box routine has printed "错误的端口！"; the reason and remedy follow.
+        if (!port.openFailure().empty())
+            std::fprintf(stderr, "%s\n", port.openFailure().c_str());
+        return 1;
+    }
     if (result != ConnectResult::Connected) {
         std::fprintf(stderr, "no device answered\n");
         return 2;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/format.h"
+#include "common/logs.h"
 #include "link/command_set.h"
 #include "link/transaction.h"
 #include "platform/ini_file.h"
@@ -88,6 +89,10 @@ ConnectResult connectBench(Station& station, int portNumber, ScanRange range,
     if (station.port.isOpen())
         return ConnectResult::AlreadyOpen;
     if (!station.port.open(portNumber)) {
+        // The box keeps its one fixed text; the log says why and what to do.
+        const std::string failure = station.port.openFailure();
+        if (!failure.empty())
+            klvLog(station, "ErrConnect(COM" + std::to_string(portNumber) + ")", failure);
         showMessage("错误的端口！", MsgIcon::Error);
         return ConnectResult::WrongPort;
     }

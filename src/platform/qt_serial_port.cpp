@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
+#include "platform/port_access.h"
+
 namespace klv {
 
 namespace {
@@ -19,11 +21,18 @@ bool QtSerialPort::open(int portNumber)
     if (port_.isOpen())
         port_.close();
     std::string path = resolver_(portNumber);
-    if (path.empty())
+    failure_.clear();
+    if (path.empty()) {
+        failure_ = "COM" + std::to_string(portNumber) + " names no serial port of this system";
         return false;
+    }
     port_.setPortName(QString::fromStdString(path));
-    if (!port_.open(QIODevice::ReadWrite))
+    if (!port_.open(QIODevice::ReadWrite)) {
+        failure_ = portAccessProblem(path);
+        if (failure_.empty())
+            failure_ = path + ": " + port_.errorString().toStdString();
         return false;
+    }
     // "9600 , e, 8, 1". A pseudo-terminal (the simulated bench) has no parity to set.
     bool parity = port_.setParity(QSerialPort::EvenParity) || isPseudoTerminal(path);
     bool configured = parity && port_.setBaudRate(QSerialPort::Baud9600) && port_.setDataBits(QSerialPort::Data8) &&

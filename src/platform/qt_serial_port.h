@@ -22,6 +22,7 @@ public:
     void discardInput() override;
     Bytes readAll() override;
     void write(const Bytes& bytes) override;
+    std::string openFailure() const override { return failure_; }
 
     // Block up to ms for input; used by the event pump instead of spinning.
     void waitForInput(int ms);
@@ -29,6 +30,7 @@ public:
 private:
     Resolver resolver_;
     QSerialPort port_;
+    std::string failure_;
 };
 
 // Every serial port the system lists, by device path.

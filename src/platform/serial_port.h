@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace klv {
@@ -19,6 +20,8 @@ public:
     virtual void discardInput() = 0;
     virtual Bytes readAll() = 0;
     virtual void write(const Bytes& bytes) = 0;
+    // Why the last open failed and what to do about it, for the log; empty when not known.
+    virtual std::string openFailure() const { return {}; }
 };
 
 }  // namespace klv

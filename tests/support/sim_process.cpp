@@ -53,13 +53,19 @@ void writeBenchIni(const std::string& home, const std::string& linkPath)
 
 StationRun runHeadlessStation(const QStringList& args, int terminateAfterMs, int limitMs)
 {
+    return runProgram(QStringLiteral(KLV_STATION_PATH), QStringList{QStringLiteral("--headless")} << args,
+                      terminateAfterMs, SIGTERM, limitMs);
+}
+
+StationRun runProgram(const QString& program, const QStringList& args, int signalAfterMs, int signal, int limitMs)
+{
     QProcess p;
-    p.start(QStringLiteral(KLV_STATION_PATH), QStringList{QStringLiteral("--headless")} << args);
+    p.start(program, args);
     StationRun run;
     if (!p.waitForStarted(5000))
         return run;
-    if (terminateAfterMs >= 0 && !p.waitForFinished(terminateAfterMs))
-        p.terminate();
+    if (signalAfterMs >= 0 && !p.waitForFinished(signalAfterMs))
+        ::kill(static_cast<pid_t>(p.processId()), signal);
     if (!p.waitForFinished(limitMs)) {
         p.kill();
         p.waitForFinished();

@@ -32,6 +32,8 @@ struct StationRun {
     QString out, err;
 };
 StationRun runHeadlessStation(const QStringList& args, int terminateAfterMs = -1, int limitMs = 120000);
+// Any program so, sent `signal` after signalAfterMs when given (SIGKILL: a power cut).
+StationRun runProgram(const QString& program, const QStringList& args, int signalAfterMs, int signal, int limitMs);
 
 // Write the klv.ini of a program folder that maps COM1 to the link path.
 void writeBenchIni(const std::string& home, const std::string& linkPath);
