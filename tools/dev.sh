@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Install what is missing, build, then run the station on the simulated bench,
-# run every test, or run the benchmarks:  bash tools/dev.sh run|test|bench
+# Install what is missing, build, then run the station on the simulated bench, run every
+# test, run the benchmarks or build the Debian package:  bash tools/dev.sh run|test|bench|package
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 what=${1:-test}
 packages=(cmake g++ make git pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev
-          fonts-wqy-microhei qt6-translations-l10n xvfb xauth python3-pandas clang-format)
+          fonts-wqy-microhei qt6-translations-l10n xvfb xauth python3-pandas clang-format dpkg-dev file
+          desktop-file-utils appstream)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -36,6 +37,10 @@ case "$what" in
     cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKLV_SANITIZE=ON >/dev/null
     cmake --build build-asan -j"$(nproc)"
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+    bash tools/check_package.sh build
+    ;;
+  package)
+    bash tools/check_package.sh build
     ;;
   bench)
     build/bench/klv-bench
@@ -44,7 +49,7 @@ case "$what" in
     exec bash tools/demo.sh
     ;;
   *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|package" >&2
     exit 2
     ;;
 esac

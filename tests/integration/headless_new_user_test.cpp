@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -32,16 +34,35 @@ std::string writeProgram(const std::string& home)
     return path;
 }
 
-// klv-station --headless run as a user would type it; -1 when it did not end by itself.
-int station(const std::string& home, const std::string& program, bool resume, int terminateAfterMs = -1)
+// klv-station --headless run as a user would type it, sent `signal` after stopAfterMs when
+// given; -1 when it did not end by itself.
+int station(const std::string& home, const std::string& program, bool resume, int stopAfterMs = -1,
+            int signal = SIGTERM)
 {
-    QStringList args{"--home",    QString::fromStdString(home),    "--port",     "1",
-                     "--program", QString::fromStdString(program), "--channels", "all",
-                     "--autosave"};
+    QStringList args{"--headless", "--home",    QString::fromStdString(home),    "--port",
+                     "1",          "--program", QString::fromStdString(program), "--channels",
+                     "all",        "--autosave"};
     if (resume)
         args << "--continue"
              << "all";
-    return runHeadlessStation(args, terminateAfterMs, kRunLimitMs).exitCode;
+    return runProgram(KLV_STATION_PATH, args, stopAfterMs, signal, kRunLimitMs).exitCode;
+}
+
+// The station's arguments in a shipped restart entry: the words after "klv-station" on its
+// command line, quotes dropped.
+QStringList shippedCommand(const std::string& file, const QString& key)
+{
+    std::ifstream in(std::string(KLV_SOURCE_DIR) + "/dist/" + file);
+    for (std::string line; std::getline(in, line);) {
+        const QString text = QString::fromStdString(line);
+        if (!text.startsWith(key))
+            continue;
+        QStringList words = text.mid(key.size()).remove('"').split(' ', Qt::SkipEmptyParts);
+        while (!words.isEmpty() && !words.takeFirst().endsWith("klv-station")) {
+        }
+        return words;
+    }
+    return {};
 }
 
 std::set<std::string> filesIn(const std::string& folder)
@@ -116,6 +137,44 @@ void expectSixteenFinishedPairs(const std::string& data, const std::set<std::str
     EXPECT_EQ(names.size(), 32u);
 }
 
+// The samples of every channel's ".bk0" after a stop, by channel; both backups must exist.
+std::map<std::string, std::vector<std::string>> backupRecords(const std::string& home)
+{
+    std::map<std::string, std::vector<std::string>> records;
+    for (int unit = 1; unit <= 2; ++unit) {
+        for (int n = 1; n <= 8; ++n) {
+            const std::string channel = std::to_string(unit) + "-" + std::to_string(n);
+            const auto bk0 = readLines(home + "/klv-com1-" + channel + ".bk0");
+            EXPECT_TRUE(bk0 && fileExists(home + "/klv-com1-" + channel + ".bk1")) << channel;
+            // A channel whose first sample was not yet due at the stop has none here.
+            records[channel] = bk0 ? recordLines(*bk0) : std::vector<std::string>{};
+        }
+    }
+    EXPECT_TRUE(std::any_of(records.begin(), records.end(), [](const auto& kv) { return !kv.second.empty(); }))
+        << "stopped before any sample: nothing to continue from";
+    return records;
+}
+
+// The files saved since `before` finish every channel, and each curve begins with the samples
+// taken before the stop: continued, not started again.
+void expectContinued(const std::string& data, const std::set<std::string>& before,
+                     const std::map<std::string, std::vector<std::string>>& beforeStop)
+{
+    std::set<std::string> continued;
+    for (const auto& name : filesIn(data))
+        if (!before.contains(name))
+            continued.insert(name);
+    std::map<std::string, std::vector<std::string>> records;
+    expectSixteenFinishedPairs(data, continued, &records);
+    for (const auto& [channel, samples] : beforeStop) {
+        SCOPED_TRACE(channel);
+        ASSERT_TRUE(records.contains(channel));
+        const std::vector<std::string>& after = records.at(channel);
+        ASSERT_GE(after.size(), samples.size());
+        EXPECT_TRUE(std::equal(samples.begin(), samples.end(), after.begin()));
+    }
+}
+
 }  // namespace
 
 TEST(HeadlessNewUser, RunsADischargeAndChargeOnEveryChannelOfTwoUnitsAndSavesEach)
@@ -145,35 +204,46 @@ TEST(HeadlessNewUser, KilledMidRunAndContinuedItFinishesTheSameTests)
 
     // Stopped a few seconds in, in the middle of the discharge.
     ASSERT_EQ(station(home.path(), program, false, 4000), 0);
-    std::map<std::string, std::vector<std::string>> beforeKill;
-    for (int unit = 1; unit <= 2; ++unit) {
-        for (int n = 1; n <= 8; ++n) {
-            const std::string channel = std::to_string(unit) + "-" + std::to_string(n);
-            const auto bk0 = readLines(home.path() + "/klv-com1-" + channel + ".bk0");
-            ASSERT_TRUE(bk0) << channel;
-            ASSERT_TRUE(fileExists(home.path() + "/klv-com1-" + channel + ".bk1")) << channel;
-            // A channel whose first sample was not yet due at the stop has none here.
-            beforeKill[channel] = recordLines(*bk0);
-        }
-    }
-    EXPECT_TRUE(std::any_of(beforeKill.begin(), beforeKill.end(), [](const auto& kv) { return !kv.second.empty(); }))
-        << "stopped before any sample: nothing to continue from";
+    const auto beforeKill = backupRecords(home.path());
     const std::set<std::string> savedAtTheStop = filesIn(data);
 
     ASSERT_EQ(station(home.path(), program, true), 0);
-    std::set<std::string> continued;
-    for (const auto& name : filesIn(data))
-        if (!savedAtTheStop.contains(name))
-            continued.insert(name);
-    std::map<std::string, std::vector<std::string>> records;
-    expectSixteenFinishedPairs(data, continued, &records);
+    expectContinued(data, savedAtTheStop, beforeKill);
+}
 
-    // Continued, not started again: each curve begins with the samples taken before the stop.
-    for (const auto& [channel, before] : beforeKill) {
-        SCOPED_TRACE(channel);
-        ASSERT_TRUE(records.contains(channel));
-        const std::vector<std::string>& after = records.at(channel);
-        ASSERT_GE(after.size(), before.size());
-        EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin()));
-    }
+TEST(HeadlessNewUser, AfterAPowerCutTheShippedUserServiceContinuesEveryChannel)
+{
+    QStringList service = shippedCommand("cellward-station.service", "ExecStart=");
+    QStringList window = shippedCommand("klv-station-autostart.desktop", "Exec=");
+    const qsizetype home = service.indexOf("--home");
+    ASSERT_GE(home, 0) << service.join(' ').toStdString();
+    ASSERT_GE(window.indexOf("--home"), 0) << window.join(' ').toStdString();
+    // The window's autostart entry restarts the same way, with a window.
+    window.remove(window.indexOf("--home"), 2);
+    QStringList headless = service;
+    headless.remove(home, 2);
+    headless.removeOne("--headless");
+    EXPECT_EQ(window, headless);
+    EXPECT_TRUE(headless.join(' ').contains("--port 1 --continue all")) << headless.join(' ').toStdString();
+
+    TempFolder folder;
+    const std::string link = folder.path() + "/tty";
+    SimProcess sim(link, kBench);
+    ASSERT_TRUE(sim.started());
+    writeBenchIni(folder.path(), link);
+    const std::string data = folder.path() + "/Data";
+    ASSERT_TRUE(makeFolder(data));
+    const std::string program = writeProgram(folder.path());
+
+    // The power cut: no signal to stop on, the station is simply gone mid-discharge.
+    ASSERT_EQ(station(folder.path(), program, false, 4000, SIGKILL), -1);
+    const auto beforeKill = backupRecords(folder.path());
+    const std::set<std::string> savedAtTheCut = filesIn(data);
+    EXPECT_TRUE(savedAtTheCut.empty());
+
+    // The user unit's command as the service manager runs it, %h being the user's home.
+    service[home + 1].replace("%h/Cellward", QString::fromStdString(folder.path()));
+    const StationRun restart = runProgram(KLV_STATION_PATH, service, -1, 0, kRunLimitMs);
+    ASSERT_EQ(restart.exitCode, 0) << restart.err.toStdString();
+    expectContinued(data, savedAtTheCut, beforeKill);
 }
