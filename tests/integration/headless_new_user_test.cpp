@@ -177,31 +177,33 @@ void expectContinued(const std::string& data, const std::set<std::string>& befor
 
 }  // namespace
 
-TEST(HeadlessNewUser, RunsADischargeAndChargeOnEveryChannelOfTwoUnitsAndSavesEach)
-{
+// A new user's bench: klv-sim on a terminal mapped as COM1 of a fresh program folder that
+// holds a Data folder and the discharge/charge step file.
+class HeadlessNewUser : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.started());
+        writeBenchIni(home.path(), link);
+        ASSERT_TRUE(makeFolder(data));
+        program = writeProgram(home.path());
+    }
+
     TempFolder home;
     const std::string link = home.path() + "/tty";
-    SimProcess sim(link, kBench);
-    ASSERT_TRUE(sim.started());
-    writeBenchIni(home.path(), link);
-    ASSERT_TRUE(makeFolder(home.path() + "/Data"));
-    const std::string program = writeProgram(home.path());
+    const std::string data = home.path() + "/Data";
+    SimProcess sim{link, kBench};
+    std::string program;
+};
 
+TEST_F(HeadlessNewUser, RunsADischargeAndChargeOnEveryChannelOfTwoUnitsAndSavesEach)
+{
     ASSERT_EQ(station(home.path(), program, false), 0);
-    expectSixteenFinishedPairs(home.path() + "/Data", filesIn(home.path() + "/Data"));
+    expectSixteenFinishedPairs(data, filesIn(data));
 }
 
-TEST(HeadlessNewUser, KilledMidRunAndContinuedItFinishesTheSameTests)
+TEST_F(HeadlessNewUser, KilledMidRunAndContinuedItFinishesTheSameTests)
 {
-    TempFolder home;
-    const std::string link = home.path() + "/tty";
-    SimProcess sim(link, kBench);
-    ASSERT_TRUE(sim.started());
-    writeBenchIni(home.path(), link);
-    const std::string data = home.path() + "/Data";
-    ASSERT_TRUE(makeFolder(data));
-    const std::string program = writeProgram(home.path());
-
     // Stopped a few seconds in, in the middle of the discharge.
     ASSERT_EQ(station(home.path(), program, false, 4000), 0);
     const auto beforeKill = backupRecords(home.path());
@@ -211,38 +213,29 @@ TEST(HeadlessNewUser, KilledMidRunAndContinuedItFinishesTheSameTests)
     expectContinued(data, savedAtTheStop, beforeKill);
 }
 
-TEST(HeadlessNewUser, AfterAPowerCutTheShippedUserServiceContinuesEveryChannel)
+TEST_F(HeadlessNewUser, AfterAPowerCutTheShippedUserServiceContinuesEveryChannel)
 {
     QStringList service = shippedCommand("cellward-station.service", "ExecStart=");
     QStringList window = shippedCommand("klv-station-autostart.desktop", "Exec=");
-    const qsizetype home = service.indexOf("--home");
-    ASSERT_GE(home, 0) << service.join(' ').toStdString();
+    const qsizetype homeAt = service.indexOf("--home");
+    ASSERT_GE(homeAt, 0) << service.join(' ').toStdString();
     ASSERT_GE(window.indexOf("--home"), 0) << window.join(' ').toStdString();
     // The window's autostart entry restarts the same way, with a window.
     window.remove(window.indexOf("--home"), 2);
     QStringList headless = service;
-    headless.remove(home, 2);
+    headless.remove(homeAt, 2);
     headless.removeOne("--headless");
     EXPECT_EQ(window, headless);
     EXPECT_TRUE(headless.join(' ').contains("--port 1 --continue all")) << headless.join(' ').toStdString();
 
-    TempFolder folder;
-    const std::string link = folder.path() + "/tty";
-    SimProcess sim(link, kBench);
-    ASSERT_TRUE(sim.started());
-    writeBenchIni(folder.path(), link);
-    const std::string data = folder.path() + "/Data";
-    ASSERT_TRUE(makeFolder(data));
-    const std::string program = writeProgram(folder.path());
-
     // The power cut: no signal to stop on, the station is simply gone mid-discharge.
-    ASSERT_EQ(station(folder.path(), program, false, 4000, SIGKILL), -1);
-    const auto beforeKill = backupRecords(folder.path());
+    ASSERT_EQ(station(home.path(), program, false, 4000, SIGKILL), -1);
+    const auto beforeKill = backupRecords(home.path());
     const std::set<std::string> savedAtTheCut = filesIn(data);
     EXPECT_TRUE(savedAtTheCut.empty());
 
     // The user unit's command as the service manager runs it, %h being the user's home.
-    service[home + 1].replace("%h/Cellward", QString::fromStdString(folder.path()));
+    service[homeAt + 1].replace("%h/Cellward", QString::fromStdString(home.path()));
     const StationRun restart = runProgram(KLV_STATION_PATH, service, -1, 0, kRunLimitMs);
     ASSERT_EQ(restart.exitCode, 0) << restart.err.toStdString();
     expectContinued(data, savedAtTheCut, beforeKill);
