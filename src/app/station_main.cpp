@@ -25,15 +25,18 @@
 
 namespace {
 
-// The program folder: as given; else beside the executable when it can be written; else
-// the user's application data folder. Empty when it cannot be made or written.
+// The program folder: as given; else beside the executable when it can be written (a copy
+// unpacked somewhere, not an installed one: root could write /usr/bin); else the user's
+// application data folder. Empty when it cannot be made or written.
 std::string programFolder(const std::string& given)
 {
     QString folder = QString::fromStdString(given);
     if (folder.isEmpty()) {
         const QString beside = QCoreApplication::applicationDirPath();
-        folder =
-            QFileInfo(beside).isWritable() ? beside : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const bool installed = beside.startsWith(QStringLiteral("/usr/"));
+        folder = QFileInfo(beside).isWritable() && !installed
+                     ? beside
+                     : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     }
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
         return {};

@@ -37,6 +37,12 @@ struct Parser {
     }
 };
 
+// The options are read before any application object exists, so the program's name is given.
+std::string help(const Parser& p)
+{
+    return p.qt.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("klv-station")).toStdString();
+}
+
 // A whole number in [low, high] from an option's text.
 bool numberIn(const QString& text, int low, int high, int& out)
 {
@@ -57,15 +63,15 @@ ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOp
     for (const auto& a : args)
         list << QString::fromStdString(a);
     if (!p.qt.parse(list)) {
-        message = p.qt.errorText().toStdString() + "\n" + p.qt.helpText().toStdString();
+        message = p.qt.errorText().toStdString() + "\n" + help(p);
         return ParseOutcome::Error;
     }
     if (p.qt.isSet(p.help) || p.qt.isSet(p.version)) {
-        message = p.qt.isSet(p.help) ? p.qt.helpText().toStdString() : std::string("klv-station ") + kVersionText;
+        message = p.qt.isSet(p.help) ? help(p) : std::string("klv-station ") + kVersionText;
         return ParseOutcome::Exit;
     }
     auto fail = [&](const char* what) {
-        message = std::string("bad option ") + what + "\n" + p.qt.helpText().toStdString();
+        message = std::string("bad option ") + what + "\n" + help(p);
         return ParseOutcome::Error;
     };
     o.headless = p.qt.isSet(p.headless);

@@ -49,6 +49,7 @@ TEST(StationProcessTest, CommandLineAnswersWithoutADisplay)
         std::string says;  // in stdout for 0, else in stderr
     } cases[] = {
         {{"--version"}, 0, "klv-station 1.0.0"},
+        {{"--help"}, 0, "Usage: klv-station [options]"},
         {{"--help"}, 0, "--continue <LIST>"},
         {{"--channels", "9-9"}, 64, "bad option --channels"},
         {{"--headless", "--home", "/tmp"}, 64, "needs a port"},
