@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/batch_commands.h"
 #include "app/begin_tests.h"
 #include "app/headless.h"
 #include "app/station_options.h"
@@ -97,6 +98,18 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
 
 int main(int argc, char** argv)
 {
+    // Batch exports, without a window (to be folded into the command-line parser).
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && (args[0] == "--export-steps" || args[0] == "--picture")) {
+        if (args[0] == "--export-steps" && args.size() == 3)
+            return klv::runExportSteps(args[1], args[2]);
+        if (args[0] == "--picture" && (args.size() == 3 || (args.size() == 5 && args[3] == "--view")))
+            return klv::runPicture(args[1], args[2], args.size() == 5 ? args[4] : "");
+        std::fprintf(stderr,
+                     "usage: klv-station --export-steps FILE.dat BASE\n"
+                     "       klv-station --picture FILE.dat OUT.png|OUT.bmp [--view NAME]\n");
+        return 64;
+    }
     klv::StationOptions options;
     std::string message;
     switch (klv::parseStationOptions(std::vector<std::string>(argv + 1, argv + argc), options, message)) {

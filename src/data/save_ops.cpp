@@ -15,6 +15,13 @@ std::string fileBase(const std::string& chosenPath, int device, int position)
 
 }  // namespace
 
+std::string pathWithExtension(const std::string& chosen, const std::string& extension)
+{
+    const bool ends = chosen.size() >= extension.size() &&
+                      chosen.compare(chosen.size() - extension.size(), extension.size(), extension) == 0;
+    return ends ? chosen : chosen + "." + extension;
+}
+
 std::string defaultSaveName(Station& station) { return dateTimeStamp(station.clock.now()); }
 
 std::string saveDeviceTitle(int device) { return "保存数据-设备" + std::to_string(device + 1); }

@@ -6,6 +6,10 @@ namespace klv {
 
 struct Station;
 
+// The path a save dialog's answer is written to: the extension is appended unless the path
+// already ends in it, compared case-sensitively ("a.CSV" becomes "a.CSV.csv").
+std::string pathWithExtension(const std::string& chosen, const std::string& extension);
+
 // The file chooser filter of data files, for saving and for opening.
 inline constexpr const char* kDataFileFilter = "data file(*.dat)|*.dat";
 // The name the save dialogs propose: the station's date and time, 5 March 2024 09:07:03 reading 202435-973.

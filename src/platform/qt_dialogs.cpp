@@ -4,9 +4,11 @@
 #include <QColorDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 #include "platform/file_chooser.h"
+#include "platform/input_box.h"
 #include "platform/message_box.h"
 
 namespace klv {
@@ -73,6 +75,11 @@ int qtColour()
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
 
+std::string qtInput(const std::string& prompt, const std::string& title)
+{
+    return QInputDialog::getText(QApplication::activeWindow(), qs(title), qs(prompt)).toStdString();
+}
+
 }  // namespace
 
 void installQtDialogs()
@@ -80,6 +87,7 @@ void installQtDialogs()
     setMessageHandler(qtMessage);
     setFileChooserHandler(qtFile);
     setColourChooserHandler(qtColour);
+    setInputHandler(qtInput);
 }
 
 }  // namespace klv

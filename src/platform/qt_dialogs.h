@@ -2,7 +2,7 @@
 
 namespace klv {
 
-// Make the message box, file chooser and colour chooser routines show Qt's dialogs,
+// Make the message box, file chooser, colour chooser and input box routines show Qt's dialogs,
 // owned by the application's active window.
 void installQtDialogs();
 

@@ -53,6 +53,14 @@ struct DataStation {
         graph.AddXY(2 * n + 1, seconds, current);
     }
 
+    // Room for this many result rows; the table starts empty.
+    void growResults(int slot, int rows)
+    {
+        klv::TextGrid& grid = station.run.slots[static_cast<size_t>(slot)].gridList;
+        if (rows + 1 > grid.rows)
+            grid.resize(rows + 2, grid.cols);
+    }
+
     void setResult(int slot, int row, const std::array<std::string, 6>& cells)
     {
         klv::TextGrid& grid = station.run.slots[static_cast<size_t>(slot)].gridList;

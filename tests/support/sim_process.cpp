@@ -51,15 +51,16 @@ void writeBenchIni(const std::string& home, const std::string& linkPath)
     klv::IniFile(home + "/klv.ini").write("PORTS", "COM1", linkPath);
 }
 
-StationRun runHeadlessStation(const QStringList& args, int terminateAfterMs, int limitMs)
+StationRun runStation(const QStringList& args, int terminateAfterMs, int limitMs, const QProcessEnvironment& env)
 {
-    return runProgram(QStringLiteral(KLV_STATION_PATH), QStringList{QStringLiteral("--headless")} << args,
-                      terminateAfterMs, SIGTERM, limitMs);
+    return runProgram(QStringLiteral(KLV_STATION_PATH), args, terminateAfterMs, SIGTERM, limitMs, env);
 }
 
-StationRun runProgram(const QString& program, const QStringList& args, int signalAfterMs, int signal, int limitMs)
+StationRun runProgram(const QString& program, const QStringList& args, int signalAfterMs, int signal, int limitMs,
+                      const QProcessEnvironment& env)
 {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(program, args);
     StationRun run;
     if (!p.waitForStarted(5000))
@@ -75,4 +76,9 @@ StationRun runProgram(const QString& program, const QStringList& args, int signa
     run.out = QString::fromUtf8(p.readAllStandardOutput());
     run.err = QString::fromUtf8(p.readAllStandardError());
     return run;
+}
+
+StationRun runHeadlessStation(const QStringList& args, int terminateAfterMs, int limitMs)
+{
+    return runStation(QStringList{QStringLiteral("--headless")} << args, terminateAfterMs, limitMs);
 }

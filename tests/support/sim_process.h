@@ -31,9 +31,13 @@ struct StationRun {
     int exitCode = -1;
     QString out, err;
 };
+// klv-station with these arguments and this environment, the same way.
+StationRun runStation(const QStringList& args, int terminateAfterMs = -1, int limitMs = 120000,
+                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
 StationRun runHeadlessStation(const QStringList& args, int terminateAfterMs = -1, int limitMs = 120000);
 // Any program so, sent `signal` after signalAfterMs when given (SIGKILL: a power cut).
-StationRun runProgram(const QString& program, const QStringList& args, int signalAfterMs, int signal, int limitMs);
+StationRun runProgram(const QString& program, const QStringList& args, int signalAfterMs, int signal, int limitMs,
+                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
 
 // Write the klv.ini of a program folder that maps COM1 to the link path.
 void writeBenchIni(const std::string& home, const std::string& linkPath);

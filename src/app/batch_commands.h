@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace klv {
+
+// Exports without a window, for many files at once. Both return 0 when done, 1 when a file
+// cannot be read or written and 64 on a wrong argument, with the reason on stderr.
+
+// --export-steps FILE.dat BASE: the step CSVs of "全部-时间", as the viewer's "保存单步" writes them.
+int runExportSteps(const std::string& dat, const std::string& base);
+
+// --picture FILE.dat OUT.png|OUT.bmp [--view NAME]: a view of the file as the viewer draws it,
+// with its legends, rendered offscreen. An empty view name is "全部-时间".
+int runPicture(const std::string& dat, const std::string& out, const std::string& view);
+
+}  // namespace klv

@@ -1,0 +1,297 @@
+#include "ui/data_viewer_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "data/save_ops.h"
+#include "data/step_export.h"
+#include "platform/file_chooser.h"
+#include "platform/input_box.h"
+#include "station.h"
+#include "ui/curve_graph_widget.h"
+#include "ui/qt_window_place.h"
+#include "ui/text_grid_widget.h"
+
+namespace klv {
+
+namespace {
+
+constexpr int kRaiseTwips = 200;
+
+void letEventsRun() { QCoreApplication::processEvents(); }
+
+}  // namespace
+
+DataViewerWindow::DataViewerWindow(Station& station, QWidget* parent)
+        : QMainWindow(parent), station_(station), viewer_(lookOf(station.ui.graphs[0]))
+{
+    setObjectName(QStringLiteral("frmData"));
+    setWindowTitle(QStringLiteral("曲线数据"));
+    graph_ = new CurveGraphWidget(viewer_.graph());
+    graph_->setObjectName(QStringLiteral("CurveGraph1"));
+    graph_->setAccessibleName(QStringLiteral("曲线"));
+    graph_->setMinimumSize(420, 280);
+    graph_->installEventFilter(this);
+    stepGrid_ = new TextGridWidget(QStringLiteral("gridStep"));
+    stepGrid_->gridModel().setGrid(&viewer_.stepTable());
+    // Column 0 is 800 twips; the other five share the rest equally at every size.
+    stepGrid_->setColumnTwips({800, -1, -1, -1, -1, -1});
+    resultGrid_ = new TextGridWidget(QStringLiteral("gridResult"));
+    resultGrid_->gridModel().setGrid(&viewer_.resultTable());
+    resultGrid_->setColumnTwips({700, 700, 800, 1000, 1000, -1});
+
+    auto* top = new QWidget;
+    auto* topRow = new QHBoxLayout(top);
+    topRow->setContentsMargins(0, 0, 0, 0);
+    topRow->addWidget(graph_, 1);
+    topRow->addWidget(buildViewPanel());
+
+    auto* tables = new QSplitter(Qt::Horizontal);
+    tables->addWidget(stepGrid_);
+    tables->addWidget(resultGrid_);
+    tables->setStretchFactor(0, 3);
+    tables->setStretchFactor(1, 2);
+
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(top);
+    split->addWidget(tables);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(split);
+    setCentralWidget(central);
+
+    buildMenus();
+    status_ = new QLabel;
+    progress_ = new QProgressBar;
+    progress_->setRange(0, 0);
+    progress_->setMaximumWidth(160);
+    progress_->hide();
+    statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(progress_);
+    resize(1080, 720);
+    updateControls();
+}
+
+DataViewerWindow::~DataViewerWindow()
+{
+    if (loader_.joinable())
+        loader_.join();
+    // The graph and the grids show the viewer's state: they go before it does.
+    delete takeCentralWidget();
+}
+
+void DataViewerWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
+    open_ = file->addAction(QStringLiteral("打开数据"), this, &DataViewerWindow::openChosen);
+    open_->setObjectName(QStringLiteral("menuOpen"));
+    export_ = file->addAction(QStringLiteral("保存单步"), this, &DataViewerWindow::exportChosen);
+    export_->setObjectName(QStringLiteral("menuSaveStep"));
+    QAction* picture = file->addAction(QStringLiteral("保存曲线"), this, &DataViewerWindow::savePicture);
+    picture->setObjectName(QStringLiteral("menuSavePicture"));
+
+    QMenu* curve = menuBar()->addMenu(QStringLiteral("曲线"));
+    legend_ = curve->addAction(QStringLiteral("显示标识"));
+    legend_->setObjectName(QStringLiteral("menuLegend"));
+    legend_->setCheckable(true);
+    connect(legend_, &QAction::toggled, this, [this](bool on) { viewer_.showLegends(on); });
+    QAction* title = curve->addAction(QStringLiteral("修改标题"), this, &DataViewerWindow::editTitle);
+    title->setObjectName(QStringLiteral("menuTitle"));
+}
+
+QWidget* DataViewerWindow::buildViewPanel()
+{
+    auto* panel = new QWidget;
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* frame = new QGroupBox(QStringLiteral("显示"));
+    frame->setObjectName(QStringLiteral("fraView"));
+    auto* options = new QVBoxLayout(frame);
+    options->setSpacing(10);
+    auto* group = new QButtonGroup(this);
+    for (int v = 0; v < kViewerViews; ++v) {
+        auto* option = new QRadioButton(QString::fromUtf8(viewCaption(static_cast<ViewerView>(v))));
+        option->setObjectName(QStringLiteral("optView%1").arg(v));
+        group->addButton(option, v);
+        options->addWidget(option);
+        viewOptions_[static_cast<size_t>(v)] = option;
+    }
+    viewOptions_[0]->setChecked(true);
+    column->addWidget(frame);
+    refresh_ = new QPushButton(QStringLiteral("刷新"));
+    refresh_->setObjectName(QStringLiteral("cmdRefresh"));
+    refresh_->setMinimumHeight(32);
+    connect(refresh_, &QPushButton::clicked, this, &DataViewerWindow::refreshView);
+    column->addWidget(refresh_);
+    column->addStretch(1);
+    panel->setFixedWidth(130);
+    return panel;
+}
+
+void DataViewerWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (placed_)
+        return;
+    placed_ = true;
+    centreOnScreen(*this, kRaiseTwips * logicalDpiY() / 1440);
+}
+
+bool DataViewerWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == graph_)
+            // The graph redraws its own curves at its new size; the step traces are the viewer's.
+            QTimer::singleShot(0, this, &DataViewerWindow::redrawAfterResize);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void DataViewerWindow::redrawAfterResize()
+{
+    const ViewerView v = viewer_.view();
+    if (drawing_ || loading_ || v == ViewerView::All || v == ViewerView::Capacity)
+        return;
+    drawing_ = true;
+    viewer_.redraw();
+    drawing_ = false;
+}
+
+ViewerView DataViewerWindow::chosenView() const
+{
+    for (int v = 0; v < kViewerViews; ++v)
+        if (viewOptions_[static_cast<size_t>(v)]->isChecked())
+            return static_cast<ViewerView>(v);
+    return ViewerView::All;
+}
+
+void DataViewerWindow::updateControls()
+{
+    const bool idle = !loading_ && !drawing_;
+    open_->setEnabled(idle);
+    export_->setEnabled(idle && viewer_.canExport());
+    refresh_->setEnabled(idle && viewer_.canRefresh());
+}
+
+void DataViewerWindow::showTables()
+{
+    stepGrid_->gridModel().refresh();
+    resultGrid_->gridModel().refresh();
+}
+
+void DataViewerWindow::openChosen()
+{
+    FileRequest request;
+    request.title = "打开数据";
+    request.filter = kDataFileFilter;
+    const std::string path = chooseFile(request);
+    if (!path.empty())
+        openFile(QString::fromStdString(path));
+}
+
+bool DataViewerWindow::openFile(const QString& path)
+{
+    if (loading_ || drawing_)
+        return false;
+    if (loader_.joinable())
+        loader_.join();
+    viewer_.beginOpen();
+    viewOptions_[0]->setChecked(true);
+    showTables();
+    loading_ = true;
+    updateControls();
+    status_->setText(QStringLiteral("正在打开 %1 …").arg(path));
+    progress_->show();
+    loader_ = std::thread([this, file = path.toStdString()] {
+        auto data = std::make_shared<LoadedData>(loadDataFile(file));
+        QMetaObject::invokeMethod(
+            this, [this, data] { applyLoaded(*data); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void DataViewerWindow::applyLoaded(const LoadedData& data)
+{
+    viewer_.finishOpen(data);
+    viewer_.showLegends(legend_->isChecked());
+    loading_ = false;
+    progress_->hide();
+    status_->setText(data.complete
+                         ? QStringLiteral("%1 个记录，%2 个工步结果").arg(data.records.size()).arg(data.results.size())
+                         : QString());
+    showTables();
+    updateControls();
+    Q_EMIT loadFinished(data.complete);
+}
+
+void DataViewerWindow::refreshView()
+{
+    if (loading_ || drawing_)
+        return;
+    drawing_ = true;
+    updateControls();
+    viewer_.refresh(chosenView(), letEventsRun);
+    viewer_.showLegends(legend_->isChecked());
+    drawing_ = false;
+    resultGrid_->gridModel().refresh();
+    updateControls();
+}
+
+void DataViewerWindow::exportChosen()
+{
+    if (!viewer_.canExport() || loading_ || drawing_)
+        return;
+    FileRequest request;
+    request.save = true;
+    request.title = "保存单步数据";
+    request.filter = "csv file(*.csv)|*.csv";
+    request.initialName = defaultSaveName(station_);
+    const std::string base = chooseFile(request);
+    if (base.empty())
+        return;
+    const StepExport written = exportSteps(viewer_, base);
+    status_->setText(QStringLiteral("已保存 %1 个单步文件").arg(written.files.size()));
+}
+
+void DataViewerWindow::savePicture()
+{
+    FileRequest request;
+    request.save = true;
+    request.title = "保存曲线";
+    request.filter = "bmp file(*.bmp)|*.bmp";
+    request.initialName = defaultSaveName(station_);
+    const std::string chosen = chooseFile(request);
+    if (chosen.empty())
+        return;
+    letEventsRun();
+    letEventsRun();
+    // Rendered from the graph itself, so a window covered by another still gives its own picture.
+    graph_->grab().toImage().save(QString::fromStdString(pathWithExtension(chosen, "bmp")), "BMP");
+}
+
+void DataViewerWindow::editTitle()
+{
+    const std::string title = inputBox("请输入新的标题", "曲线标题");
+    if (!title.empty())
+        viewer_.graph().setTitleText(title);
+}
+
+}  // namespace klv

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+#include <thread>
+
+#include "data/data_viewer.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace klv {
+
+struct Station;
+class CurveGraphWidget;
+class TextGridWidget;
+
+// "曲线数据": a saved test under six views, its step exports and pictures. Files are read on a
+// worker thread and shown on this one, so a long test opens without freezing the window; an open
+// asked for while one is running is refused.
+class DataViewerWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // The station gives the look of its first device graph and the clock for proposed file names.
+    explicit DataViewerWindow(Station& station, QWidget* parent = nullptr);
+    ~DataViewerWindow() override;
+
+    // "打开数据" after its dialog: false when a load is still running.
+    bool openFile(const QString& path);
+    bool isLoading() const { return loading_; }
+    DataViewer& viewer() { return viewer_; }
+    CurveGraphWidget& graphWidget() { return *graph_; }
+
+Q_SIGNALS:
+    // A load ended on the window's thread; complete when both files were read to their end.
+    void loadFinished(bool complete);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    QWidget* buildViewPanel();
+    void openChosen();
+    void applyLoaded(const LoadedData& data);
+    void refreshView();
+    void exportChosen();
+    void savePicture();
+    void editTitle();
+    void redrawAfterResize();
+    void updateControls();
+    void showTables();
+    ViewerView chosenView() const;
+
+    Station& station_;
+    DataViewer viewer_;
+    CurveGraphWidget* graph_;
+    TextGridWidget* stepGrid_;
+    TextGridWidget* resultGrid_;
+    std::array<QRadioButton*, kViewerViews> viewOptions_{};
+    QPushButton* refresh_ = nullptr;
+    QAction* open_ = nullptr;
+    QAction* export_ = nullptr;
+    QAction* legend_ = nullptr;
+    QLabel* status_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    std::thread loader_;
+    bool loading_ = false;
+    bool drawing_ = false;  // a refresh is drawing its traces and lets events run meanwhile
+    bool placed_ = false;
+};
+
+}  // namespace klv

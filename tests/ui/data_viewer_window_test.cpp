@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QImage>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QEventLoop>
+#include <QTimer>
+#include <fstream>
+
+#include "data/viewer_files.h"
+#include "platform/file_chooser.h"
+#include "platform/input_box.h"
+#include "platform/text_file.h"
+#include "ui/curve_graph_widget.h"
+#include "ui/data_viewer_window.h"
+#include "ui/text_grid_widget.h"
+
+using namespace klv;
+
+namespace {
+
+struct ViewerWindowTest : ::testing::Test {
+    DataStation bench;
+    DataViewerWindow window{bench.station};
+    std::vector<FileRequest> asked;
+    std::string answer;
+
+    void SetUp() override
+    {
+        setFileChooserHandler([this](const FileRequest& r) {
+            asked.push_back(r);
+            return answer;
+        });
+        window.show();
+    }
+    void TearDown() override
+    {
+        setFileChooserHandler({});
+        setInputHandler({});
+    }
+
+    template <typename T>
+    T& child(const char* name)
+    {
+        T* found = window.findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            throw std::runtime_error(std::string("no control ") + name);
+        return *found;
+    }
+
+    // Runs the event loop until the load started by start ends; whether it was whole.
+    template <typename Start>
+    bool loadWith(Start&& start)
+    {
+        QEventLoop loop;
+        std::optional<bool> complete;
+        auto done = QObject::connect(&window, &DataViewerWindow::loadFinished, [&](bool whole) {
+            complete = whole;
+            loop.quit();
+        });
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        start();
+        if (!complete)
+            loop.exec();
+        QObject::disconnect(done);
+        if (!complete)
+            throw std::runtime_error("the load did not end");
+        return *complete;
+    }
+
+    // Chooses a file in the open dialog and waits for the loading to end.
+    bool openByMenu(const std::string& path)
+    {
+        answer = path;
+        return loadWith([this] { child<QAction>("menuOpen").trigger(); });
+    }
+};
+
+}  // namespace
+
+TEST_F(ViewerWindowTest, OpenRefreshExportPictureTitleAndLegendFromTheMenus)
+{
+    const std::string base = bench.home.path() + "/test";
+    restDischargeCharge().save(base);
+    EXPECT_FALSE(child<QAction>("menuSaveStep").isEnabled());
+    EXPECT_FALSE(child<QPushButton>("cmdRefresh").isEnabled());
+
+    ASSERT_TRUE(openByMenu(base + ".dat"));
+    EXPECT_EQ(asked.back().title, "打开数据");
+    EXPECT_EQ(asked.back().filter, "data file(*.dat)|*.dat");
+    EXPECT_TRUE(child<QAction>("menuSaveStep").isEnabled());
+    EXPECT_TRUE(child<QPushButton>("cmdRefresh").isEnabled());
+    auto& results = child<TextGridWidget>("gridResult");
+    EXPECT_EQ(results.model()->index(2, 2).data().toString(), QStringLiteral("恒压充"));
+    EXPECT_EQ(results.model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("容量(Ah)"));
+
+    // The view changes only with "刷新".
+    child<QRadioButton>("optView1").setChecked(true);
+    EXPECT_EQ(results.model()->index(0, 2).data().toString(), QStringLiteral("搁置"));
+    child<QPushButton>("cmdRefresh").click();
+    EXPECT_EQ(results.model()->index(0, 2).data().toString(), QStringLiteral("恒流放"));
+    EXPECT_EQ(window.viewer().graph().title().caption, "TAL-M1 1-1 放电-时间");
+
+    // Export after a discharge view: only the discharge step.
+    answer = bench.home.path() + "/steps";
+    child<QAction>("menuSaveStep").trigger();
+    EXPECT_EQ(asked.back().title, "保存单步数据");
+    EXPECT_EQ(asked.back().initialName, "2024312-9305");
+    EXPECT_TRUE(fileExists(answer + "-1-2.csv"));
+    EXPECT_FALSE(fileExists(answer + "-1-3.csv"));
+
+    // Title and legends.
+    setInputHandler([](const std::string& prompt, const std::string& title) {
+        return prompt == "请输入新的标题" && title == "曲线标题" ? "第一批" : "";
+    });
+    child<QAction>("menuTitle").trigger();
+    EXPECT_EQ(window.viewer().graph().title().caption, "第一批");
+    child<QAction>("menuLegend").trigger();
+    EXPECT_TRUE(window.viewer().graph().ShowLegend(2));
+    EXPECT_FALSE(window.viewer().graph().ShowLegend(0));  // its curve is not shown in this view
+
+    // The picture comes from the graph itself, ".bmp" appended when the name lacks it.
+    window.resize(900, 700);
+    answer = bench.home.path() + "/curves";
+    child<QAction>("menuSavePicture").trigger();
+    EXPECT_EQ(asked.back().filter, "bmp file(*.bmp)|*.bmp");
+    QImage saved(QString::fromStdString(answer + ".bmp"), "BMP");
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.size(), window.graphWidget().size());
+    EXPECT_EQ(saved.pixelColor(2, 2), QColor(Qt::white));
+
+    // A cancelled open changes nothing.
+    answer.clear();
+    child<QAction>("menuOpen").trigger();
+    EXPECT_FALSE(window.isLoading());
+    EXPECT_TRUE(child<QAction>("menuSaveStep").isEnabled());
+}
+
+TEST_F(ViewerWindowTest, ASecondOpenWhileLoadingIsRefusedAndBadFilesNeverHangTheWindow)
+{
+    const std::string base = bench.home.path() + "/good";
+    restDischargeCharge().save(base);
+    const bool loaded = loadWith([&] {
+        ASSERT_TRUE(window.openFile(QString::fromStdString(base + ".dat")));
+        EXPECT_TRUE(window.isLoading());
+        EXPECT_FALSE(window.openFile(QString::fromStdString(base + ".dat")));
+        EXPECT_FALSE(child<QAction>("menuOpen").isEnabled());
+        EXPECT_FALSE(child<QAction>("menuSaveStep").isEnabled());
+    });
+    EXPECT_TRUE(loaded);
+
+    const std::string whole = fileBytes(base + ".dat");
+    std::string noise(8192, '\0');
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 131 + 7) % 256);
+    const struct {
+        const char* name;
+        std::string dat;
+        bool withRun;
+        bool mayLoad;  // what is left may still read as a test
+    } bad[] = {
+        {"cut", whole.substr(0, whole.size() - 9), true, true},
+        {"noise", "1\t" + noise, true, true},
+        {"no result file", whole, false, false},
+        {"a line of 30 MB", std::string(30'000'000, '1') + "\t1\t", true, false},
+        {"a step beyond ten", utf8ToGbk("设备:TAL-M1\r\n工步:11\t恒流放\t1\t2\t3\t0\r\n"), true, false},
+    };
+    for (const auto& b : bad) {
+        const std::string path = bench.home.path() + "/bad.dat";
+        ASSERT_TRUE(writeRawLines(path, {b.dat}));
+        removeFile(bench.home.path() + "/bad.run");
+        if (b.withRun) {
+            ASSERT_TRUE(writeRawLines(bench.home.path() + "/bad.run", {fileBytes(base + ".run")}));
+        }
+        const bool complete = openByMenu(path);
+        EXPECT_EQ(child<QAction>("menuSaveStep").isEnabled(), complete) << b.name;
+        if (!b.mayLoad) {
+            EXPECT_FALSE(complete) << b.name;
+        }
+        child<QPushButton>("cmdRefresh").click();  // works on nothing but what loaded whole
+        EXPECT_TRUE(child<QAction>("menuOpen").isEnabled()) << b.name;
+    }
+}
