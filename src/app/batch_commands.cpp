@@ -22,10 +22,11 @@ constexpr int kPictureWidth = 960, kPictureHeight = 600;
 // either file could not be read to its end.
 bool openInViewer(DataViewer& viewer, const std::string& dat)
 {
-    const LoadedData data = loadDataFile(dat);
+    LoadedData data = loadDataFile(dat);
+    const bool complete = data.complete;
     viewer.beginOpen();
-    viewer.finishOpen(data);
-    if (data.complete)
+    viewer.finishOpen(std::move(data));
+    if (complete)
         return true;
     std::fprintf(stderr, "cannot read the data file %s with its result file (.run): missing, damaged or cut short\n",
                  dat.c_str());

@@ -132,20 +132,32 @@ void DataViewer::beginOpen()
     displayRow_ = 1;
 }
 
-void DataViewer::finishOpen(const LoadedData& data)
+PreparedTest prepareTest(LoadedData data)
 {
+    PreparedTest test;
+    for (const LoadedRecord& r : data.records) {
+        if (r.voltage >= DataViewer::kUnplottedVoltage)
+            continue;
+        test.voltage.push_back({static_cast<float>(r.seconds), r.voltage});
+        test.current.push_back({static_cast<float>(r.seconds), r.current});
+        test.ranges.add(r.seconds, r.voltage, r.current);
+    }
+    data.records = {};
+    test.data = std::move(data);
+    return test;
+}
+
+void DataViewer::finishOpen(PreparedTest test)
+{
+    const LoadedData& data = test.data;
     for (const LoadedStep& step : data.steps) {
         steps_.at(step.number, 0) = std::to_string(step.number);
         for (int c = 0; c < 5; ++c)
             steps_.at(step.number, c + 1) = step.cells[c];
     }
-    for (const LoadedRecord& r : data.records) {
-        if (r.voltage >= kUnplottedVoltage)
-            continue;
-        graph_.AddXY(kWholeVoltage, static_cast<float>(r.seconds), r.voltage);
-        graph_.AddXY(kWholeCurrent, static_cast<float>(r.seconds), r.current);
-        ranges_.add(r.seconds, r.voltage, r.current);
-    }
+    graph_.takePoints(kWholeVoltage, std::move(test.voltage));
+    graph_.takePoints(kWholeCurrent, std::move(test.current));
+    ranges_ = test.ranges;
     for (const auto& row : data.results)
         listRow(row);
     // A load that stopped early is not drawn, and nothing may later mix its points with
@@ -155,7 +167,7 @@ void DataViewer::finishOpen(const LoadedData& data)
     deviceLabel_ = data.deviceLabel;
     channelLabel_ = data.channelLabel;
     title_ = data.title;
-    results_ = data.results;
+    results_ = std::move(test.data.results);
     listed_.assign(results_.size(), true);
     loadedRanges_ = ranges_;
     hasTest_ = true;

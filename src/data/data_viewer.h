@@ -28,6 +28,15 @@ struct ViewerLook {
 };
 ViewerLook lookOf(const CurveGraph& deviceGraph);
 
+// A loaded test made ready to show, away from the window's thread: the records turned into
+// the whole-test voltage and current curves (records of 5.5 V or more left out) and their ranges.
+struct PreparedTest {
+    LoadedData data;  // without its records
+    CurvePoints voltage, current;
+    ViewRanges ranges;
+};
+PreparedTest prepareTest(LoadedData data);
+
 // One point of a step trace: time within the step, voltage, current.
 struct SegmentPoint {
     float seconds = 0, voltage = 0, current = 0;
@@ -58,10 +67,11 @@ public:
     bool canExport() const { return canExport_; }
     bool canRefresh() const { return canRefresh_; }
 
-    // Opening runs in two halves so that the loader can run away from the window:
-    // beginOpen empties everything, finishOpen takes what the loader read and draws when it is whole.
+    // Opening runs in halves so that loading can run away from the window: beginOpen empties
+    // everything, finishOpen takes what was loaded and prepared and draws it when it is whole.
     void beginOpen();
-    void finishOpen(const LoadedData& data);
+    void finishOpen(PreparedTest test);
+    void finishOpen(LoadedData data) { finishOpen(prepareTest(std::move(data))); }
 
     // Lists the rows of a view and draws it. The pump runs between step traces; a damaged
     // result row ends the refresh where it stands, without a message.

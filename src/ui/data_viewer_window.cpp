@@ -220,26 +220,27 @@ bool DataViewerWindow::openFile(const QString& path)
     updateControls();
     status_->setText(QStringLiteral("正在打开 %1 …").arg(path));
     progress_->show();
+    // Reading and turning the records into curves run here; the window only takes the result over.
     loader_ = std::thread([this, file = path.toStdString()] {
-        auto data = std::make_shared<LoadedData>(loadDataFile(file));
-        QMetaObject::invokeMethod(
-            this, [this, data] { applyLoaded(*data); }, Qt::QueuedConnection);
+        auto test = std::make_shared<PreparedTest>(prepareTest(loadDataFile(file)));
+        QMetaObject::invokeMethod(this, [this, test] { applyLoaded(std::move(*test)); }, Qt::QueuedConnection);
     });
     return true;
 }
 
-void DataViewerWindow::applyLoaded(const LoadedData& data)
+void DataViewerWindow::applyLoaded(PreparedTest test)
 {
-    viewer_.finishOpen(data);
+    const bool complete = test.data.complete;
+    const size_t points = test.voltage.size();
+    const size_t steps = test.data.results.size();
+    viewer_.finishOpen(std::move(test));
     viewer_.showLegends(legend_->isChecked());
     loading_ = false;
     progress_->hide();
-    status_->setText(data.complete
-                         ? QStringLiteral("%1 个记录，%2 个工步结果").arg(data.records.size()).arg(data.results.size())
-                         : QString());
+    status_->setText(complete ? QStringLiteral("%1 个数据点，%2 个工步结果").arg(points).arg(steps) : QString());
     showTables();
     updateControls();
-    Q_EMIT loadFinished(data.complete);
+    Q_EMIT loadFinished(complete);
 }
 
 void DataViewerWindow::refreshView()

@@ -47,7 +47,7 @@ private:
     void buildMenus();
     QWidget* buildViewPanel();
     void openChosen();
-    void applyLoaded(const LoadedData& data);
+    void applyLoaded(PreparedTest test);
     void refreshView();
     void exportChosen();
     void savePicture();

@@ -87,6 +87,8 @@ void CurveGraph::AddXY(int index, float x, float y) { curve(index).points.push_b
 
 void CurveGraph::Clear(int index) { curve(index).points.clear(); }
 
+void CurveGraph::takePoints(int index, CurvePoints&& points) { curve(index).points = std::move(points); }
+
 int CurveGraph::DpCnt(int index) const { return curve(index).points.size(); }
 
 float CurveGraph::DpX(int index, int i) const

@@ -58,6 +58,9 @@ public:
     // Points.
     void AddXY(int index, float x, float y);
     void Clear(int index);
+    // The curve's points become these, as if each had been added in turn: a curve of a
+    // million points can be filled away from the window's thread and handed over at once.
+    void takePoints(int index, CurvePoints&& points);
     int DpCnt(int index) const;
     float DpX(int index, int i) const;
     float DpY(int index, int i) const;
