@@ -69,9 +69,11 @@ DataViewerWindow::DataViewerWindow(Station& station, QWidget* parent)
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(top);
     split->addWidget(tables);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 1);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
     split->setChildrenCollapsible(false);
+    // The tables show all ten step rows without scrolling.
+    split->setSizes({500, stepGrid_->verticalHeader()->defaultSectionSize() * 11 + 8});
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(6, 6, 6, 6);
