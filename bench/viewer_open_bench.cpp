@@ -16,7 +16,7 @@ namespace {
 using namespace klvbench;
 
 struct OpenTimes {
-    double seconds = 0;   // open to the first view painted
+    double seconds = 0;     // open to the first view painted
     double longestGap = 0;  // between two turns of the event loop
     bool complete = false;
 };

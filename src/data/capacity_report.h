@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "data/step_capacity.h"
 #include "common/text_grid.h"
+#include "data/step_capacity.h"
 
 namespace klv {
 
@@ -28,7 +28,8 @@ void fillReport(Station& station, const CapacityQuery& query, TextGrid& report);
 // The 49 lines of the saved report: an empty line for a row without a channel, otherwise
 // every cell followed by a comma.
 std::vector<std::string> reportCsvLines(const TextGrid& report);
-// Writes the report to the chosen path, ".csv" appended unless it ends in "csv"; false when the file could not be written.
+// Writes the report to the chosen path, ".csv" appended unless it ends in "csv"; false when the file could not be
+// written.
 bool saveReport(const TextGrid& report, const std::string& chosen);
 
 }  // namespace klv

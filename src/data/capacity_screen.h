@@ -9,8 +9,8 @@ namespace klv {
 
 struct Station;
 
-inline constexpr int kScreenPass = 0x00FFFF;   // yellow
-inline constexpr int kScreenFail = 14737632;   // light grey
+inline constexpr int kScreenPass = 0x00FFFF;  // yellow
+inline constexpr int kScreenFail = 14737632;  // light grey
 inline constexpr const char* kMinimumBound = "01.00";
 inline constexpr const char* kMaximumBound = "02.00";
 inline constexpr const char* kBadBoundMessage = "设置数据有误！";

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "common/text_grid.h"
 #include "data/data_loader.h"
 #include "data/view_ranges.h"
 #include "view/curve_graph.h"
-#include "common/text_grid.h"
 
 namespace klv {
 

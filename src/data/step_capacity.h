@@ -41,7 +41,6 @@ struct SelectedStep {
 // The rows of the slot's step results table that the query selects, from row 1 down to the first
 // row without a mode; at most `limit` of them. Throws std::invalid_argument on a cell that does
 // not read as its number.
-std::vector<SelectedStep> selectedSteps(const Station& station, int slot, const CapacityQuery& query,
-                                        size_t limit);
+std::vector<SelectedStep> selectedSteps(const Station& station, int slot, const CapacityQuery& query, size_t limit);
 
 }  // namespace klv

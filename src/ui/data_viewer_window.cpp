@@ -225,7 +225,8 @@ bool DataViewerWindow::openFile(const QString& path)
     // Reading and turning the records into curves run here; the window only takes the result over.
     loader_ = std::thread([this, file = path.toStdString()] {
         auto test = std::make_shared<PreparedTest>(prepareTest(loadDataFile(file)));
-        QMetaObject::invokeMethod(this, [this, test] { applyLoaded(std::move(*test)); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, test] { applyLoaded(std::move(*test)); }, Qt::QueuedConnection);
     });
     return true;
 }

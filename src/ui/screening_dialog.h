@@ -20,8 +20,8 @@ public:
     QLineEdit& minimumBox() { return *minimum_; }
     QLineEdit& maximumBox() { return *maximum_; }
 
-    void screen();          // "确定"
-    void clearColours();    // "清除"
+    void screen();        // "确定"
+    void clearColours();  // "清除"
 
 Q_SIGNALS:
     // Tile colours changed in the station's panel tables: the main window repaints its tiles.

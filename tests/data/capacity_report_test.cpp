@@ -28,7 +28,8 @@ struct ReportBench : DataStation {
     {
         growResults(slot, static_cast<int>(rows.size()));
         for (size_t r = 0; r < rows.size(); ++r)
-            setResult(slot, static_cast<int>(r) + 1, {rows[r][0], rows[r][1], rows[r][2], rows[r][3], "0.000", "0:01:00"});
+            setResult(slot, static_cast<int>(r) + 1,
+                      {rows[r][0], rows[r][1], rows[r][2], rows[r][3], "0.000", "0:01:00"});
     }
 
     int colour(int device, int channel) const
@@ -71,7 +72,7 @@ TEST(CapacityReportTest, ReportRowsTakeSelectedStepsOfConnectedChannelsTenAtMost
         twelve.push_back({std::to_string(c), "1", "恒流放", "1.2345"});
     b.results(slotOf(0, 1), twelve);
     b.results(slotOf(0, 2), {{"1", "1", "搁置", "0"}, {"1", "2", "搁置", "0"}});  // rests only: no row
-    b.results(slotOf(0, 5), {{"1", "1", "恒流放", "1.0"}});                        // not connected
+    b.results(slotOf(0, 5), {{"1", "1", "恒流放", "1.0"}});                       // not connected
     b.results(slotOf(1, 7), {{"5", "1", "恒流放", "1.5"}, {"5", "2", "恒压充", "1.6"}, {"6", "1", "恒流放", "1.4"}});
 
     TextGrid report = newReportTable();
@@ -116,8 +117,9 @@ TEST(CapacityReportTest, SavedReportHas49LinesAndAppendsCsvUnlessTheNameEndsInLo
     const auto lines = readLines(dir + "/c.csv");
     ASSERT_TRUE(lines);
     ASSERT_EQ(lines->size(), 49u);
-    EXPECT_EQ(lines->at(0), "通道,工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),"
-                            "工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),");
+    EXPECT_EQ(lines->at(0),
+              "通道,工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),"
+              "工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),工步,容量(Ah),");
     EXPECT_EQ(lines->at(1), " 1-1,1-1 恒流放,2.000,,,,,,,,,,,,,,,,,,,");
     EXPECT_EQ(lines->at(2), "");
     const std::string bytes = fileBytes(dir + "/c.csv");
@@ -137,10 +139,10 @@ TEST(CapacityScreenTest, ChannelsPassWhenEverySelectedCapacityIsWithinTheBoundsI
         b.connect(0, i);
     b.results(slotOf(0, 0), {{"1", "1", "恒流放", "1.00"}, {"1", "2", "恒流放", "2.00"}});  // both bounds exactly
     b.results(slotOf(0, 1), {{"1", "1", "恒流放", "1.50"}, {"1", "2", "恒流放", "2.01"}});
-    b.results(slotOf(0, 2), {{"1", "1", "搁置", "5.00"}});                                    // nothing selected
+    b.results(slotOf(0, 2), {{"1", "1", "搁置", "5.00"}});                                  // nothing selected
     b.results(slotOf(0, 3), {{"1", "1", "恒压充", "9.00"}, {"1", "2", "恒流放", "1.20"}});  // charge not asked for
-    b.results(slotOf(0, 6), {{"1", "1", "恒流放", "1.50"}});                                  // not connected
-    b.results(slotOf(0, 4), {{"2", "1", "恒流放", "1.50"}});                                  // outside the cycles
+    b.results(slotOf(0, 6), {{"1", "1", "恒流放", "1.50"}});                                // not connected
+    b.results(slotOf(0, 4), {{"2", "1", "恒流放", "1.50"}});                                // outside the cycles
     b.station.ui.panels[0].tiles[6].ChnColor = kScreenPass;
     b.station.ui.panels[1].tiles[0].ChnColor = 0x123456;
 

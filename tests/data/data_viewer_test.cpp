@@ -23,12 +23,15 @@ struct Opened {
     }
 };
 
-std::string exportedBytes(std::vector<std::string> lines) { return utf8ToGbk([&] {
-    std::string text;
-    for (const std::string& l : lines)
-        text += l + "\r\n";
-    return text;
-}()); }
+std::string exportedBytes(std::vector<std::string> lines)
+{
+    return utf8ToGbk([&] {
+        std::string text;
+        for (const std::string& l : lines)
+            text += l + "\r\n";
+        return text;
+    }());
+}
 
 }  // namespace
 
@@ -151,7 +154,10 @@ TEST(DataViewerTest, ExportEdgeRows)
          {6},
          true},
         {"a damaged step time ends the export", {{"1", "2", "恒流放", "0.003", "0.011", "3 s"}}, {}, false},
-        {"a step number beyond the table ends the export", {{"1", "12", "恒流放", "0.003", "0.011", "0:00:03"}}, {}, false},
+        {"a step number beyond the table ends the export",
+         {{"1", "12", "恒流放", "0.003", "0.011", "0:00:03"}},
+         {},
+         false},
     };
     for (const Case& c : cases) {
         RecordedTest test = restDischargeCharge();

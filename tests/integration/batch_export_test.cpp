@@ -103,7 +103,8 @@ TEST(BatchExportTest, PicturesRenderWithoutADisplayAndBadInputExitsWithAReason)
     for (const char* out : {"/all.png", "/charge.BMP"}) {
         QStringList args = {"--picture", q(dat), q(folder.path() + out)};
         if (std::string(out) == "/charge.BMP")
-            args << "--view" << "充电-时间";
+            args << "--view"
+                 << "充电-时间";
         StationRun r = runStation(args, -1, 60000, noDisplay());
         ASSERT_EQ(r.exitCode, 0) << out << r.err.toStdString();
         QImage picture(q(folder.path() + out));

@@ -121,7 +121,9 @@ TEST(CapacityDialogsTest, ScreeningChecksItsBoundsColoursTilesAndCloses)
     child<QPushButton>(dialog, "cmdOK").click();
     EXPECT_EQ(recoloured, 1);
     EXPECT_FALSE(dialog.isVisible());
-    const auto colour = [&](int channel) { return b.station.ui.panels[0].tiles[static_cast<size_t>(channel)].ChnColor; };
+    const auto colour = [&](int channel) {
+        return b.station.ui.panels[0].tiles[static_cast<size_t>(channel)].ChnColor;
+    };
     EXPECT_EQ(colour(1), kScreenPass);
     EXPECT_EQ(colour(3), kScreenFail);  // disconnected, though its table holds a passing row
     EXPECT_EQ(colour(0), kScreenFail);  // no rows

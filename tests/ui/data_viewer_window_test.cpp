@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QEventLoop>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QEventLoop>
 #include <QTimer>
 #include <fstream>
 
