@@ -259,16 +259,21 @@ void DataViewerWindow::refreshView()
     updateControls();
 }
 
+std::string DataViewerWindow::askSavePath(const char* title, const char* filter)
+{
+    FileRequest request;
+    request.save = true;
+    request.title = title;
+    request.filter = filter;
+    request.initialName = defaultSaveName(station_);
+    return chooseFile(request);
+}
+
 void DataViewerWindow::exportChosen()
 {
     if (!viewer_.canExport() || loading_ || drawing_)
         return;
-    FileRequest request;
-    request.save = true;
-    request.title = "保存单步数据";
-    request.filter = "csv file(*.csv)|*.csv";
-    request.initialName = defaultSaveName(station_);
-    const std::string base = chooseFile(request);
+    const std::string base = askSavePath("保存单步数据", "csv file(*.csv)|*.csv");
     if (base.empty())
         return;
     const StepExport written = exportSteps(viewer_, base);
@@ -277,12 +282,7 @@ void DataViewerWindow::exportChosen()
 
 void DataViewerWindow::savePicture()
 {
-    FileRequest request;
-    request.save = true;
-    request.title = "保存曲线";
-    request.filter = "bmp file(*.bmp)|*.bmp";
-    request.initialName = defaultSaveName(station_);
-    const std::string chosen = chooseFile(request);
+    const std::string chosen = askSavePath("保存曲线", "bmp file(*.bmp)|*.bmp");
     if (chosen.empty())
         return;
     letEventsRun();

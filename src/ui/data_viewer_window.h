@@ -49,6 +49,8 @@ private:
     void openChosen();
     void applyLoaded(PreparedTest test);
     void refreshView();
+    // The save dialog's answer, proposing the date-time name; empty when cancelled.
+    std::string askSavePath(const char* title, const char* filter);
     void exportChosen();
     void savePicture();
     void editTitle();

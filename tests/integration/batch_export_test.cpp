@@ -10,9 +10,8 @@
 #include "data/step_export.h"
 #include "data/viewer_files.h"
 #include "platform/text_file.h"
-#include "program/program_tables.h"
-#include "program/step_file.h"
 #include "support/sim_process.h"
+#include "support/step_programs.h"
 #include "support/temp_folder.h"
 
 using namespace klv;
@@ -34,14 +33,8 @@ std::vector<std::string> filesEndingIn(const std::string& folder, const std::str
 // A short cycle for a cell at half charge: discharge to 3.7 V, then charge to 3.85 V until the current falls to 0.9 A.
 std::string writeProgram(const std::string& home)
 {
-    TextGrid table = newStepTable();
-    const char* rows[2][5] = {{"恒流放", "01.00", "03.70", "00.00", "0"}, {"恒压充", "01.00", "03.85", "00.90", "0"}};
-    for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 5; ++c)
-            table.at(r + 1, c + 1) = rows[r][c];
-    const std::string path = home + "/cycle.stp";
-    writeStepFile(path, table);
-    return path;
+    return writeProgramFile(home + "/cycle.stp",
+                            {{"恒流放", "01.00", "03.70", "00.00", "0"}, {"恒压充", "01.00", "03.85", "00.90", "0"}});
 }
 
 // The environment of a machine without a display.

@@ -8,9 +8,8 @@
 #include <set>
 
 #include "platform/text_file.h"
-#include "program/program_tables.h"
-#include "program/step_file.h"
 #include "support/sim_process.h"
+#include "support/step_programs.h"
 #include "support/temp_folder.h"
 
 using namespace klv;
@@ -24,13 +23,9 @@ constexpr int kRunLimitMs = 85000;
 
 std::string writeProgram(const std::string& home)
 {
-    TextGrid table = newStepTable();
-    const char* rows[2][5] = {{"恒流放", "01.00", "03.00", "00.00", "0"}, {"恒压充", "01.00", "04.20", "00.20", "0"}};
-    for (int r = 0; r < 2; ++r)
-        for (int c = 0; c < 5; ++c)
-            table.at(r + 1, c + 1) = rows[r][c];
-    const std::string path = home + "/charge.stp";
-    EXPECT_TRUE(writeStepFile(path, table));
+    const std::string path = writeProgramFile(
+        home + "/charge.stp", {{"恒流放", "01.00", "03.00", "00.00", "0"}, {"恒压充", "01.00", "04.20", "00.20", "0"}});
+    EXPECT_FALSE(path.empty());
     return path;
 }
 
