@@ -98,18 +98,6 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
 
 int main(int argc, char** argv)
 {
-    // Batch exports, without a window (to be folded into the command-line parser).
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && (args[0] == "--export-steps" || args[0] == "--picture")) {
-        if (args[0] == "--export-steps" && args.size() == 3)
-            return klv::runExportSteps(args[1], args[2]);
-        if (args[0] == "--picture" && (args.size() == 3 || (args.size() == 5 && args[3] == "--view")))
-            return klv::runPicture(args[1], args[2], args.size() == 5 ? args[4] : "");
-        std::fprintf(stderr,
-                     "usage: klv-station --export-steps FILE.dat BASE\n"
-                     "       klv-station --picture FILE.dat OUT.png|OUT.bmp [--view NAME]\n");
-        return 64;
-    }
     klv::StationOptions options;
     std::string message;
     switch (klv::parseStationOptions(std::vector<std::string>(argv + 1, argv + argc), options, message)) {
@@ -122,6 +110,10 @@ int main(int argc, char** argv)
     case klv::ParseOutcome::Run:
         break;
     }
+    if (!options.exportSteps.empty())
+        return klv::runExportSteps(options.exportSteps, options.target);
+    if (!options.picture.empty())
+        return klv::runPicture(options.picture, options.target, options.view);
     if (!options.headless) {
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
             qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -25,6 +25,11 @@ struct Parser {
     QCommandLineOption autosave{"autosave", "Tick \"自动保存\": save every finished test to Data."};
     QCommandLineOption snapshot{"snapshot", "Write a picture of the main window to FILE.png.", "FILE.png"};
     QCommandLineOption every{"every", "With --snapshot: write the picture again every S seconds.", "S"};
+    QCommandLineOption exportSteps{"export-steps", "Write the step CSVs of FILE.dat to BASE-*.csv, then exit.",
+                                   "FILE.dat BASE"};
+    QCommandLineOption picture{"picture", "Draw a view of FILE.dat into OUT.png or OUT.bmp, then exit.",
+                               "FILE.dat OUT"};
+    QCommandLineOption view{"view", "With --picture: the view to draw (default 全部-时间).", "NAME"};
     QCommandLineOption help{{"h", "help"}, "Show this help."};
     QCommandLineOption version{{"v", "version"}, "Show the version."};
 
@@ -33,7 +38,7 @@ struct Parser {
         qt.setApplicationDescription(QStringLiteral("[Cellward] %1: the station for a bench of battery test units.")
                                          .arg(QString::fromUtf8(kAppTitle)));
         qt.addOptions({headless, home, port, from, to, seconds, program, channels, resume, autosave, snapshot, every,
-                       help, version});
+                       exportSteps, picture, view, help, version});
     }
 };
 
@@ -96,8 +101,17 @@ ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOp
         if (!o.resume)
             return fail("--continue");
     }
-    if (!p.qt.positionalArguments().isEmpty())
-        return fail(p.qt.positionalArguments().front().toUtf8().constData());
+    o.exportSteps = p.qt.value(p.exportSteps).toStdString();
+    o.picture = p.qt.value(p.picture).toStdString();
+    o.view = p.qt.value(p.view).toStdString();
+    const QStringList rest = p.qt.positionalArguments();
+    const bool batch = !o.exportSteps.empty() || !o.picture.empty();
+    if (batch && (rest.size() != 1 || (!o.exportSteps.empty() && !o.picture.empty())))
+        return fail("--export-steps FILE.dat BASE or --picture FILE.dat OUT");
+    if (!batch && !rest.isEmpty())
+        return fail(rest.front().toUtf8().constData());
+    if (batch)
+        o.target = rest.front().toStdString();
     if (o.headless && o.port == 0)
         return fail("--port (the headless mode needs a port)");
     return ParseOutcome::Run;

@@ -21,6 +21,10 @@ struct StationOptions {
     bool autosave = false;
     std::string snapshot;  // a picture of the main window, rewritten every `every` seconds
     int every = 0;
+    // Batch exports without a window: the step CSVs or a picture of one data file.
+    std::string exportSteps, picture;  // the data file
+    std::string target;                // BASE of the CSVs, or the picture file
+    std::string view;                  // the view drawn; empty: "全部-时间"
 };
 
 enum class ParseOutcome { Run, Exit, Error };

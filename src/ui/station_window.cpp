@@ -25,11 +25,14 @@
 #include "ui/brand_icon.h"
 #include "ui/calibration_dialog.h"
 #include "ui/connect_progress.h"
+#include "ui/data_viewer_window.h"
 #include "ui/detail_page.h"
 #include "ui/display_dialog.h"
 #include "ui/mach_widget.h"
 #include "ui/overview_page.h"
 #include "ui/port_dialog.h"
+#include "ui/report_dialog.h"
+#include "ui/screening_dialog.h"
 #include "ui/step_editor_dialog.h"
 #include "version.h"
 #include "view/station_startup.h"
@@ -90,6 +93,7 @@ StationWindow::StationWindow(Station& station, QWidget* parent)
     calibration_ = new CalibrationDialog(station_, this);
     display_ = new DisplayDialog(station_, this);
     about_ = new AboutDialog(this);
+    viewer_ = new DataViewerWindow(station_, this);
 
     wireMenus();
     wirePanels();
@@ -120,13 +124,13 @@ void StationWindow::wireMenus()
     StationMenus& m = menus_;
     connect(m.menuExit, &QAction::triggered, this, &QWidget::close);
     connect(m.menuConn, &QAction::triggered, this, &StationWindow::onConnMenu);
-    const auto open = [](QDialog* dialog) {
+    const auto open = [](QWidget* dialog) {
         dialog->show();
         dialog->raise();
         dialog->activateWindow();
     };
     connect(m.menuShow, &QAction::triggered, this, [=, this] { open(display_); });
-    connect(m.menuDataAna, &QAction::triggered, this, &StationWindow::viewerRequested);
+    connect(m.menuDataAna, &QAction::triggered, this, [=, this] { open(viewer_); });
     connect(m.menuAbout, &QAction::triggered, this, [=, this] { open(about_); });
     connect(m.menuAutoSave, &QAction::toggled, this, [this](bool on) { station_.run.autoSave = on; });
     connect(m.menuSet, &QAction::triggered, this, [=, this] { open(editor_); });
@@ -150,8 +154,18 @@ void StationWindow::wireMenus()
             runMenuOp(station_, op, scope);
             refreshView();
         });
-    connect(overview_->cmdCap(), &QPushButton::clicked, this, &StationWindow::screeningRequested);
-    connect(overview_->cmdData(), &QPushButton::clicked, this, &StationWindow::reportRequested);
+    // Report and screening read the bench as it is when they open: a fresh one each time.
+    connect(overview_->cmdCap(), &QPushButton::clicked, this, [=, this] {
+        auto* screening = new ScreeningDialog(station_, this);
+        screening->setAttribute(Qt::WA_DeleteOnClose);
+        connect(screening, &ScreeningDialog::tilesRecoloured, this, &StationWindow::refreshView);
+        open(screening);
+    });
+    connect(overview_->cmdData(), &QPushButton::clicked, this, [=, this] {
+        auto* report = new ReportDialog(station_, this);
+        report->setAttribute(Qt::WA_DeleteOnClose);
+        open(report);
+    });
     connect(portDialog_, &PortDialog::chosen, this,
             [this](int port, int start, int stop) { connectTo(port, start, stop); });
 }

@@ -17,6 +17,7 @@ namespace klv {
 struct Station;
 class AboutDialog;
 class CalibrationDialog;
+class DataViewerWindow;
 class DetailPage;
 class DisplayDialog;
 class StepEditorDialog;
@@ -45,12 +46,6 @@ public:
     bool inTray() const { return inTray_; }
     // Whether minimizing hides the window behind a notification-area icon; the desktop decides.
     void setTrayAvailable(bool available) { trayAvailable_ = available; }
-
-Q_SIGNALS:
-    // The windows of the menu item and buttons; the application connects them.
-    void viewerRequested();
-    void screeningRequested();
-    void reportRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -83,6 +78,7 @@ private:
     CalibrationDialog* calibration_ = nullptr;
     DisplayDialog* display_ = nullptr;
     AboutDialog* about_ = nullptr;
+    DataViewerWindow* viewer_ = nullptr;
     QLabel* lblTime_ = nullptr;
     QLabel* lblConn_ = nullptr;
     QTimer clock_;

@@ -146,7 +146,7 @@ TEST(BatchExportTest, PicturesRenderWithoutADisplayAndBadInputExitsWithAReason)
     } usage[] = {
         {{"--picture", q(dat), q(folder.path() + "/x.jpg")}, ".png or a .bmp"},
         {{"--picture", q(dat), q(folder.path() + "/x.png"), "--view", "电压"}, "no view named 电压"},
-        {{"--export-steps", q(dat)}, "usage:"},
+        {{"--export-steps", q(dat)}, "--export-steps FILE.dat BASE"},
     };
     for (const auto& u : usage) {
         StationRun r = runStation(u.args, -1, 60000, noDisplay());
