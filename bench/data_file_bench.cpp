@@ -15,34 +15,203 @@
 #include <string>
 #include <vector>
 
-#include "bench_station.h"
 #include "data/data_file.h"
 #include "data/data_loader.h"
+#include "data/save_ops.h"
+#include "data/save_queue.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "platform/text_file.h"
+#include "platform/virtual_event_pump.h"
+#include "program/program_tables.h"
+#include "program/step_apply.h"
+#include "program/step_program.h"
+#include "run/backup_files.h"
 #include "run/channel_ops.h"
 #include "run/run_engine.h"
 #include "station.h"
+#include "support/null_port.h"
+#include "view/station_startup.h"
 
 namespace {
 
-using namespace klvbench;
+double wallNow() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
-// The writer from a graph of a million points per curve to base.dat and base.run.
-void DataFile_Write1M(benchmark::State& state)
+// CPU time of this thread: on a machine busy with other work it shows the cost without the waiting.
+double cpuNow()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// A program folder of our own under /tmp, removed when the benchmark is done with it.
+struct TempHome {
+    TempHome()
+    {
+        char pattern[] = "/tmp/klv-dbench-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        path = made ? made : "/tmp";
+    }
+    ~TempHome()
+    {
+        std::error_code ignored;
+        if (path != "/tmp")
+            std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
+// A station in a fresh folder with no bench behind it, set up as the main window sets it up.
+struct BenchStation {
+    TempHome home;
+    klv::VirtualClock clock{0, {2024, 3, 12, 9, 30, 5}};
+    klv::VirtualEventPump pump{clock};
+    NullPort port;
+    klv::Station station{home.path, port, clock, pump};
+
+    BenchStation() { klv::startUpStation(station); }
+
+    // Six TAL-M5 devices (4.5 V, currents as "0.000") with all eight channels present.
+    void addDevices(int count)
+    {
+        for (int d = 0; d < count; ++d) {
+            klv::DeviceEntry& dev = station.link.devices[static_cast<size_t>(d)];
+            dev.modelCode = 22;
+            dev.busAddress = d;
+            klv::applyModelRow(dev);
+            station.ui.panels[static_cast<size_t>(d)].Conn.fill(true);
+        }
+    }
+
+    // One discharge step without a time limit, applied to every channel of every device.
+    void applyDischarge()
+    {
+        klv::TextGrid edited = klv::newStepTable();
+        const char* row[] = {"恒流放", "01.00", "02.75", "00.05", "0"};
+        for (int c = 0; c < 5; ++c)
+            edited.at(1, c + 1) = row[c];
+        klv::applyProgram(station.program, station.link, 0, edited, 1, klv::kApplyAllTarget);
+    }
+};
+
+// A cell over a long test: the voltage swings slowly, the current wanders a little.
+float cellVoltage(int i) { return 3.7f + 0.5f * std::sin(static_cast<float>(i) / 7000.0f); }
+float cellCurrent(int i) { return 1.0f + 0.02f * std::sin(static_cast<float>(i) * 0.37f); }
+
+constexpr int kRecords = 1'000'000;
+
+// One data file of a million records, written once for the loader benchmarks. Times are
+// even seconds up to 1 999 998: whole numbers a single-precision X holds exactly.
+struct MillionFile {
+    BenchStation bench;
+    std::string base;
+    int headerLines = 0;  // lines before the column header
+
+    MillionFile()
+    {
+        bench.addDevices(1);
+        bench.applyDischarge();
+        fill(bench.station);
+        base = bench.home.path + "/million";
+        klv::writeDataFiles(bench.station, 0, base);
+        std::ifstream in(base + ".dat", std::ios::binary);
+        for (std::string line; std::getline(in, line) && !line.starts_with("Time(S)");)
+            ++headerLines;
+    }
+
+    static void fill(klv::Station& station)
+    {
+        klv::CurveGraph& graph = station.ui.graphs[0];
+        for (int i = 0; i < kRecords; ++i) {
+            const float t = static_cast<float>(2 * i);
+            graph.AddXY(0, t, cellVoltage(i));
+            graph.AddXY(1, t, cellCurrent(i));
+        }
+    }
+
+    static MillionFile& get()
+    {
+        static MillionFile file;
+        return file;
+    }
+};
+
+// The writer and the loader on the same million records, one after the other in one run: the
+// writer's goal is at most twice the loader's time.
+void DataFile_WriteVsLoad1M(benchmark::State& state)
 {
     BenchStation bench;
     bench.addDevices(1);
     bench.applyDischarge();
     MillionFile::fill(bench.station);
-    const std::string base = bench.home.path + "/written";
+    const std::string base = bench.home.path + "/both";
+    double write = 1e9, load = 1e9;
+    size_t records = 0;
     for (auto _ : state) {
         const double t0 = wallNow();
         klv::writeDataFiles(bench.station, 0, base);
-        state.SetIterationTime(wallNow() - t0);
+        const double t1 = wallNow();
+        klv::LoadedData data = klv::loadDataFile(base + ".dat");
+        const double t2 = wallNow();
+        write = std::min(write, t1 - t0);
+        load = std::min(load, t2 - t1);
+        records = data.records.size();
+        state.SetIterationTime(t2 - t0);
     }
+    if (records != kRecords)
+        state.SkipWithError("the loader did not read back the million records");
     std::error_code ignored;
     state.counters["dat_MB"] = static_cast<double>(std::filesystem::file_size(base + ".dat", ignored)) / 1e6;
+    state.counters["write_ms"] = write * 1e3;
+    state.counters["load_ms"] = load * 1e3;
+    state.counters["write_over_load"] = write / load;
 }
-BENCHMARK(DataFile_Write1M)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(DataFile_WriteVsLoad1M)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// How long the polling thread is held by "设备保存" of eight channels of 180 000 points and by the
+// auto-save of all 48 channels ending at once: written on the spot (argument 0, as before the
+// save queue) or copied and handed to the save queue (argument 1). A poll tick falls due every
+// 1000 ms; the longest hold is what a tick can be late by.
+void Save_BlockingThePollingThread(benchmark::State& state)
+{
+    constexpr int points = 180'000;
+    const bool queued = state.range(0) == 1;
+    BenchStation bench;
+    bench.addDevices(klv::kMaxDevices);
+    bench.applyDischarge();
+    for (klv::CurveGraph& graph : bench.station.ui.graphs)
+        for (int i = 0; i < points; ++i)
+            for (int n = 0; n < klv::kChannelsPerDevice; ++n) {
+                graph.AddXY(2 * n, static_cast<float>(i), cellVoltage(i + 1000 * n));
+                graph.AddXY(2 * n + 1, static_cast<float>(i), cellCurrent(i + 1000 * n));
+            }
+    klv::makeFolder(bench.home.path + "/Data");
+    bench.station.run.autoSave = true;
+    klv::SaveQueue queue;
+    if (queued)
+        bench.station.saveQueue = &queue;
+    double device = 0, all = 0, onDisk = 0;
+    for (auto _ : state) {
+        const double t0 = wallNow();
+        klv::saveDevice(bench.station, 0, bench.home.path + "/bench");
+        const double t1 = wallNow();
+        for (int slot = 0; slot < klv::kMaxDevices * klv::kChannelsPerDevice; ++slot)
+            klv::autoSave(bench.station, slot);
+        const double t2 = wallNow();
+        queue.finish();
+        const double t3 = wallNow();
+        device = std::max(device, t1 - t0);
+        all = std::max(all, t2 - t1);
+        onDisk = std::max(onDisk, t3 - t0);
+        state.SetIterationTime(t2 - t0);
+    }
+    state.counters["device_save_held_ms"] = device * 1e3;
+    state.counters["autosave48_held_ms"] = all * 1e3;
+    state.counters["all_on_disk_ms"] = onDisk * 1e3;
+    state.counters["longest_tick_gap_s"] = 1.0 + std::max(device, all);
+}
+BENCHMARK(Save_BlockingThePollingThread)->Arg(0)->Arg(1)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Our loader on the million-record file: the best of a few runs, wall and CPU, against a busy machine.
 struct LoaderTimes {

@@ -13,6 +13,8 @@
 
 namespace klv {
 
+class SaveQueue;
+
 // The whole station: every table, and the platform pieces the operations use.
 // Operations take a Station& and read and write its tables directly.
 struct Station {
@@ -33,6 +35,9 @@ struct Station {
 
     // Live-data handling's record step for a slot, called from the answer decoder.
     std::function<void(int slot)> onLiveData;
+    // Where saved data files are written when the station runs with a window or headless:
+    // off the polling thread. Without one they are written at once.
+    SaveQueue* saveQueue = nullptr;
 };
 
 }  // namespace klv

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 what=${1:-test}
 packages=(cmake g++ make git pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev
           fonts-wqy-microhei qt6-translations-l10n xvfb xauth python3-pandas clang-format dpkg-dev file
-          desktop-file-utils appstream)
+          desktop-file-utils appstream clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -37,6 +37,10 @@ case "$what" in
     cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKLV_SANITIZE=ON >/dev/null
     cmake --build build-asan -j"$(nproc)"
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+    # Every fuzz target of the readers for a few seconds from its seed corpus (libFuzzer, clang).
+    CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKLV_FUZZ=ON >/dev/null
+    cmake --build build-fuzz -j"$(nproc)"
+    ctest --test-dir build-fuzz --output-on-failure -j"$(nproc)"
     bash tools/check_package.sh build
     ;;
   package)

@@ -7,6 +7,7 @@
 
 #include "app/begin_tests.h"
 #include "common/format.h"
+#include "data/save_queue.h"
 #include "link/connection.h"
 #include "link/port_map.h"
 #include "platform/ini_file.h"
@@ -139,7 +140,10 @@ int runHeadless(const StationOptions& options)
     QtSerialPort port([&ini](int n) { return portPath(ini, n, systemSerialPorts()); });
     QtEventPump pump(port);
     SystemClock clock;
+    // Data files are written off the polling thread; whatever is still waiting is written before the end.
+    SaveQueue saves;
     Station station(options.home, port, clock, pump);
+    station.saveQueue = &saves;
     startUpStation(station);
 
     ConnectResult result = connectBench(station, options.port, scanRange(options.from, options.to));

@@ -14,6 +14,7 @@
 #include "app/begin_tests.h"
 #include "app/headless.h"
 #include "app/station_options.h"
+#include "data/save_queue.h"
 #include "link/port_map.h"
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
@@ -77,7 +78,10 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
     klv::QtSerialPort port([&ini](int n) { return klv::portPath(ini, n, klv::systemSerialPorts()); });
     klv::QtEventPump pump(port);
     klv::SystemClock clock;
+    // Data files are written off the polling thread; whatever is still waiting is written before the end.
+    klv::SaveQueue saves;
     klv::Station station(options.home, port, clock, pump);
+    station.saveQueue = &saves;
     klv::StationWindow window(station);
     window.show();
     std::unique_ptr<klv::WindowSnapshot> snapshot;

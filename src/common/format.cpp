@@ -1,27 +1,83 @@
 #include "common/format.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "version.h"
 
 namespace klv {
+
+namespace {
+
+void appendDigits(std::string& out, unsigned long long n, int atLeast)
+{
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    for (; count < atLeast; ++count)
+        digits[count] = '0';
+    while (count > 0)
+        out += digits[--count];
+}
+
+// The fixed-point text of v without a general conversion, when v scaled by 10^decimals is an
+// exact double of fewer than 53 bits, as every single-precision reading is up to three decimals:
+// rounding that exact value half to even is what printf does. False leaves out untouched.
+bool appendScaled(std::string& out, double v, int intDigits, int decimals)
+{
+    static constexpr double kTens[] = {1, 10, 100, 1000};
+    if (decimals < 0 || decimals > 3 || !std::isfinite(v))
+        return false;
+    const double scaled = std::fabs(v) * kTens[decimals];
+    if (scaled >= 9007199254740992.0 || std::fma(std::fabs(v), kTens[decimals], -scaled) != 0)
+        return false;
+    const auto n = static_cast<unsigned long long>(std::nearbyint(scaled));
+    const auto unit = static_cast<unsigned long long>(kTens[decimals]);
+    if (v < 0 && n != 0)
+        out += '-';
+    appendDigits(out, n / unit, std::max(intDigits, 1));
+    if (decimals > 0) {
+        out += '.';
+        appendDigits(out, n % unit, decimals);
+    }
+    return true;
+}
+
+}  // namespace
+
+void appendNumber(std::string& out, double v, int intDigits, int decimals)
+{
+    if (appendScaled(out, v, intDigits, decimals))
+        return;
+    // to_chars with a precision writes what printf("%.*f") writes, without the locale and the copies.
+    char buf[400];
+    const auto written = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, decimals);
+    const std::string_view text(buf, static_cast<size_t>(written.ptr - buf));
+    const size_t dot = text.find('.');
+    const int have = static_cast<int>(dot == std::string_view::npos ? text.size() : dot);
+    const bool allZero = text.find_first_not_of("0.") == std::string_view::npos;
+    if (v < 0 && !allZero)
+        out += '-';
+    if (have < intDigits)
+        out.append(static_cast<size_t>(intDigits - have), '0');
+    out += text;
+}
 
 std::string formatNumber(double v, const std::string& pattern)
 {
     size_t point = pattern.find('.');
     int intDigits = static_cast<int>(point == std::string::npos ? pattern.size() : point);
     int decimals = point == std::string::npos ? 0 : static_cast<int>(pattern.size() - point - 1);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(v));
-    std::string text = buf;
-    size_t dot = text.find('.');
-    int have = static_cast<int>(dot == std::string::npos ? text.size() : dot);
-    if (have < intDigits)
-        text.insert(0, static_cast<size_t>(intDigits - have), '0');
-    bool allZero = text.find_first_not_of("0.") == std::string::npos;
-    return (v < 0 && !allZero) ? "-" + text : text;
+    std::string text;
+    appendNumber(text, v, intDigits, decimals);
+    return text;
 }
 
 std::string fmt0_000(double v) { return formatNumber(v, "0.000"); }
@@ -36,13 +92,25 @@ std::string formatHms(long long seconds)
     return buf;
 }
 
+void appendShortText(std::string& out, float v)
+{
+    // Whole numbers below ten million, the times of a data file, read as plain integers in this form.
+    if (v == std::trunc(v) && std::fabs(v) < 1e7f) {
+        if (v < 0)
+            out += '-';
+        appendDigits(out, static_cast<unsigned long long>(std::fabs(v)), 1);
+        return;
+    }
+    char buf[40];
+    const auto written = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::general, 7);
+    const std::string_view text(buf, static_cast<size_t>(written.ptr - buf));
+    out += text == "-0" ? "0" : text;
+}
+
 std::string shortText(float v)
 {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(v));
-    std::string text = buf;
-    if (text == "-0")
-        return "0";
+    std::string text;
+    appendShortText(text, v);
     return text;
 }
 

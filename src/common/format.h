@@ -14,10 +14,14 @@ std::string fmt00_00(double v);
 std::string fmt000_0(double v);
 // A number pattern of zeros with an optional point ("0", "0.0", "00.00", ...).
 std::string formatNumber(double v, const std::string& pattern);
+// The number of a pattern of intDigits zeros, a point and decimals zeros, appended to out:
+// a data file formats millions of numbers.
+void appendNumber(std::string& out, double v, int intDigits, int decimals);
 // "hh:mm:ss", hours counted on past 23 (90061 s reads 25:01:01).
 std::string formatHms(long long seconds);
 // Shortest text of a single-precision value: up to seven significant digits (3.42, 119.354, 12).
 std::string shortText(float v);
+void appendShortText(std::string& out, float v);
 // Year, month and day as plain integers (2024312), and the same with "-" and hour, minute, second (2024312-93005).
 std::string dateStamp(const LocalDateTime& t);
 std::string dateTimeStamp(const LocalDateTime& t);

@@ -10,5 +10,7 @@ struct Station;
 // base.run: result header and the results-table rows, only when there are points.
 // Failures end the writing silently; what was written stays.
 void writeDataFiles(const Station& station, int slot, const std::string& base);
+// The same, copied now and written on the station's save queue when it has one.
+void saveDataFiles(const Station& station, int slot, const std::string& base);
 
 }  // namespace klv

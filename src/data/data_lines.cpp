@@ -57,10 +57,23 @@ std::vector<std::string> resultHeaderLines(const Station& station, int slot)
     return lines;
 }
 
+void appendSampleLine(std::string& out, float seconds, float current, float voltage, int readingCurrentScale)
+{
+    appendShortText(out, seconds);
+    out += '\t';
+    if (readingCurrentScale == 1000)
+        appendNumber(out, current, 1, 3);
+    else
+        appendNumber(out, current, 2, 2);
+    out += '\t';
+    appendNumber(out, voltage, 1, 3);
+}
+
 std::string sampleLine(float seconds, float current, float voltage, int readingCurrentScale)
 {
-    const std::string currentText = readingCurrentScale == 1000 ? fmt0_000(current) : fmt00_00(current);
-    return shortText(seconds) + "\t" + currentText + "\t" + fmt0_000(voltage);
+    std::string line;
+    appendSampleLine(line, seconds, current, voltage, readingCurrentScale);
+    return line;
 }
 
 std::string resultLine(const TextGrid& gridList, int row)

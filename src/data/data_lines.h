@@ -19,6 +19,8 @@ std::vector<std::string> resultHeaderLines(const Station& station, int slot);
 
 // One sample: seconds (shortest form), current ("0.000", or "00.00" at reading scale 100), voltage ("0.000").
 std::string sampleLine(float seconds, float current, float voltage, int readingCurrentScale);
+// The same appended to out: a data file writes millions of them.
+void appendSampleLine(std::string& out, float seconds, float current, float voltage, int readingCurrentScale);
 // The six cells of a results-table row joined by tabs.
 std::string resultLine(const TextGrid& gridList, int row);
 

@@ -6,9 +6,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string_view>
 
 #include "platform/text_file.h"
@@ -76,39 +73,14 @@ bool isAscii(std::string_view text)
     return any < 0x80;
 }
 
-// The lines of a text file as the station's text files give them (split at LF, a CR before it
-// dropped, GBK turned to UTF-8), handed to take one by one until it returns false; false when the
-// file cannot be opened; sizeHint learns the number of lines before the first is taken. Record
-// lines are plain ASCII, which reads the same in GBK and UTF-8, so only the lines with other bytes
-// go through the converter: converting each of a million lines on its own was most of the loading time.
-template <typename SizeHint, typename Take>
-bool forEachLine(const std::string& path, SizeHint&& sizeHint, Take&& take)
+// The lines of a file's bytes as the station's text files give them (split at LF, a CR before
+// it dropped, GBK turned to UTF-8), handed to take one by one until it returns false. Record
+// lines are plain ASCII, which reads the same in GBK and UTF-8, so only the lines with other
+// bytes go through the converter: converting each of a million lines on its own was most of
+// the loading time.
+template <typename Take>
+void forEachLine(std::string_view content, Take&& take)
 {
-    // Anything but a regular file (a folder, a device) is left to the station's own line reader,
-    // so it fails or reads exactly as it always did.
-    std::error_code noSize;
-    const auto fileSize = std::filesystem::file_size(path, noSize);
-    if (noSize) {
-        const auto lines = readLines(path);
-        if (!lines)
-            return false;
-        sizeHint(lines->size());
-        for (const std::string& line : *lines)
-            if (!take(std::string_view(line)))
-                break;
-        return true;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    // One read into a buffer of the file's size: growing it bit by bit copied tens of megabytes
-    // over again. Whatever the size did not tell (a file still growing) is read after it.
-    std::string content(static_cast<size_t>(fileSize), '\0');
-    const std::streamsize got = file.rdbuf()->sgetn(content.data(), static_cast<std::streamsize>(fileSize));
-    content.resize(static_cast<size_t>(std::max<std::streamsize>(0, got)));
-    content += std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    sizeHint(static_cast<size_t>(std::count(content.begin(), content.end(), '\n')) + 1);
-
     std::string converted;
     const char* const bytes = content.data();
     const size_t size = content.size();
@@ -125,7 +97,6 @@ bool forEachLine(const std::string& path, SizeHint&& sizeHint, Take&& take)
             break;
         start = end + 1;
     }
-    return true;
 }
 
 // A whole number from decimal text, halves going to the even neighbour (12.5 reads 12).
@@ -163,8 +134,67 @@ bool readStepLine(std::string_view rest, LoadedData& data)
     return true;
 }
 
+// A number of plain digits with at most one point inside, up to fifteen digits, from p up to
+// stop; p is left on stop. Such a number is an integer over a power of ten that are both exact
+// doubles, so their quotient is the nearest double, as from_chars gives it.
+std::optional<double> plainDecimal(const char*& p, const char* stop)
+{
+    static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    long long mantissa = 0;
+    int digits = 0, decimals = -1;
+    for (; p < stop; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            // Stopped before the sixteenth digit: the mantissa must stay exact (and in range).
+            if (++digits > 15)
+                return std::nullopt;
+            mantissa = mantissa * 10 + (*p - '0');
+            decimals += decimals >= 0;
+        } else if (*p == '.' && decimals < 0 && digits > 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || decimals == 0)
+        return std::nullopt;
+    return static_cast<double>(mantissa) / kTens[std::max(decimals, 0)];
+}
+
+// The writer's own record line, "seconds TAB current TAB voltage" with whole seconds of up to nine
+// digits and plain decimals, read without cutting it into fields: nearly every line of a file is
+// one. Nothing when the line has any other form; the general route reads it then, to the same values.
+std::optional<LoadedRecord> plainRecord(std::string_view line)
+{
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    const char* const firstTab = static_cast<const char*>(std::memchr(p, '\t', line.size()));
+    if (!firstTab || firstTab == p || firstTab - p > 9)
+        return std::nullopt;
+    int seconds = 0;
+    for (; p < firstTab; ++p) {
+        if (*p < '0' || *p > '9')
+            return std::nullopt;
+        seconds = seconds * 10 + (*p - '0');
+    }
+    const char* const secondTab = static_cast<const char*>(std::memchr(firstTab + 1, '\t', end - firstTab - 1));
+    if (!secondTab)
+        return std::nullopt;
+    p = firstTab + 1;
+    const auto current = plainDecimal(p, secondTab);
+    p = secondTab + 1;
+    const auto voltage = plainDecimal(p, end);
+    if (!current || !voltage)
+        return std::nullopt;
+    return LoadedRecord{seconds, toSingle(*current), toSingle(*voltage)};
+}
+
 bool readRecordLine(std::string_view line, LoadedData& data)
 {
+    if (const auto record = plainRecord(line)) {
+        data.records.push_back(*record);
+        return true;
+    }
     const TabFields fields = scanTabs(line);
     if (fields.hasTab && fields.last.empty())
         return false;
@@ -233,27 +263,31 @@ std::optional<std::string> resultFilePath(const std::string& datPath)
 
 LoadedData loadDataFile(const std::string& datPath)
 {
+    const std::optional<std::string> dat = readFileBytes(datPath);
+    if (!dat)
+        return {};
+    const auto resultPath = resultFilePath(datPath);
+    const std::optional<std::string> results = resultPath ? readFileBytes(*resultPath) : std::nullopt;
+    return loadDataBytes(*dat, results ? std::optional<std::string_view>(*results) : std::nullopt);
+}
+
+LoadedData loadDataBytes(std::string_view dat, std::optional<std::string_view> results)
+{
     LoadedData data;
-    bool failed = false;
     // A million records must not be copied over at every doubling of their vector.
-    const auto reserveRecords = [&](size_t lines) { data.records.reserve(lines); };
-    const bool dataOpened = forEachLine(datPath, reserveRecords, [&](std::string_view line) {
+    data.records.reserve(static_cast<size_t>(std::count(dat.begin(), dat.end(), '\n')) + 1);
+    bool failed = false;
+    forEachLine(dat, [&](std::string_view line) {
         failed = !line.empty() && !readDataLine(line, data);
         return !failed;
     });
-    if (!dataOpened || failed)
+    if (failed || !results)
         return data;
-
-    const auto resultPath = resultFilePath(datPath);
-    const bool resultsOpened = resultPath && forEachLine(
-                                                 *resultPath, [](size_t) {},
-                                                 [&](std::string_view row) {
-                                                     failed = startsWithDigit(row) && !readResultRow(row, data);
-                                                     return !failed;
-                                                 });
-    if (!resultsOpened || failed)
-        return data;
-    data.complete = true;
+    forEachLine(*results, [&](std::string_view row) {
+        failed = startsWithDigit(row) && !readResultRow(row, data);
+        return !failed;
+    });
+    data.complete = !failed;
     return data;
 }
 

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace klv {
@@ -26,6 +27,8 @@ struct LoadedData {
 };
 
 LoadedData loadDataFile(const std::string& datPath);
+// The same from the bytes of the data file and of its result file (nothing: no result file).
+LoadedData loadDataBytes(std::string_view dat, std::optional<std::string_view> results);
 // Seconds of a result row's step time "H:MM:SS" (27:15:00 is 98100); nothing when it does not read so.
 std::optional<long long> stepTimeSeconds(const std::string& text);
 

@@ -35,7 +35,7 @@ void saveChannel(const Station& station, int device, int channel, const std::str
 {
     if (chosenPath.empty())
         return;
-    writeDataFiles(station, slotOf(device, channel), fileBase(chosenPath, device, channel + 1));
+    saveDataFiles(station, slotOf(device, channel), fileBase(chosenPath, device, channel + 1));
 }
 
 void saveDevice(const Station& station, int device, const std::string& chosenPath)
@@ -44,7 +44,7 @@ void saveDevice(const Station& station, int device, const std::string& chosenPat
         return;
     // All eight positions, whatever the device's channel count; the writer absorbs each failure.
     for (int position = 1; position <= kChannelsPerDevice; ++position)
-        writeDataFiles(station, slotOf(device, position - 1), fileBase(chosenPath, device, position));
+        saveDataFiles(station, slotOf(device, position - 1), fileBase(chosenPath, device, position));
 }
 
 }  // namespace klv

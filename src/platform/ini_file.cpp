@@ -87,11 +87,22 @@ int IniFile::readInt(const std::string& section, const std::string& key, int fal
 
 std::string IniFile::read(const std::string& section, const std::string& key, const std::string& fallback) const
 {
-    auto lines = readRawLines(path_);
-    if (!lines)
-        return cutValue(fallback);
+    const auto lines = readRawLines(path_);
+    return lines ? readIniValue(*lines, section, key, fallback) : cutValue(fallback);
+}
+
+bool IniFile::write(const std::string& section, const std::string& key, const std::string& value) const
+{
+    std::vector<std::string> lines = readRawLines(path_).value_or(std::vector<std::string>{});
+    writeIniValue(lines, section, key, value);
+    return writeRawLines(path_, lines);
+}
+
+std::string readIniValue(const std::vector<std::string>& lines, const std::string& section, const std::string& key,
+                         const std::string& fallback)
+{
     bool inSection = false;
-    for (const auto& raw : *lines) {
+    for (const auto& raw : lines) {
         const std::string line = gbkToUtf8(raw);
         if (auto s = sectionOf(line)) {
             inSection = sameText(*s, section);
@@ -110,12 +121,12 @@ std::string IniFile::read(const std::string& section, const std::string& key, co
     return cutValue(fallback);
 }
 
-bool IniFile::write(const std::string& section, const std::string& key, const std::string& value) const
+void writeIniValue(std::vector<std::string>& lines, const std::string& section, const std::string& key,
+                   const std::string& value)
 {
     // Lines are parsed as text (a GBK trail byte may look like '[' or '=') but kept as bytes:
     // a line that is not GBK (a hand edit in another encoding, a file cut mid-character)
     // goes back byte for byte, where decoding and encoding it again would give '?'.
-    std::vector<std::string> lines = readRawLines(path_).value_or(std::vector<std::string>{});
     const std::string entry = utf8ToGbk(key + "=" + value);
     bool inSection = false;
     std::optional<size_t> lastOfSection;
@@ -134,7 +145,7 @@ bool IniFile::write(const std::string& section, const std::string& key, const st
         auto e = entryOf(text);
         if (e && sameText(e->first, key)) {
             lines[i] = entry;
-            return writeRawLines(path_, lines);
+            return;
         }
         if (!trim(text).empty())
             lastOfSection = i;
@@ -145,7 +156,6 @@ bool IniFile::write(const std::string& section, const std::string& key, const st
         lines.push_back(utf8ToGbk("[" + section + "]"));
         lines.push_back(entry);
     }
-    return writeRawLines(path_, lines);
 }
 
 }  // namespace klv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace klv {
 
@@ -20,5 +21,11 @@ public:
 private:
     std::string path_;
 };
+
+// The same on the file's lines as they are on disk (GBK, without line ends).
+std::string readIniValue(const std::vector<std::string>& lines, const std::string& section, const std::string& key,
+                         const std::string& fallback);
+void writeIniValue(std::vector<std::string>& lines, const std::string& section, const std::string& key,
+                   const std::string& value);
 
 }  // namespace klv

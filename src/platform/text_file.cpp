@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -12,14 +13,37 @@ namespace klv {
 
 namespace {
 
-std::string convert(const std::string& in, const char* to, const char* from)
+// One converter per direction and thread, opened at its first use: opening one costs more
+// than converting a line. Reset before each use, so no shift state carries over.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (ok())
+            iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t reset()
+    {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        return cd_;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+std::string convert(const std::string& in, Converter& converter)
 {
     // ASCII reads the same in GBK and UTF-8; most lines the station writes are numbers.
     if (std::all_of(in.begin(), in.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return in;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (!converter.ok())
         return in;
+    iconv_t cd = converter.reset();
     std::string out(in.size() * 2 + 16, '\0');
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size();
@@ -47,7 +71,6 @@ std::string convert(const std::string& in, const char* to, const char* from)
             --srcLeft;
         }
     }
-    iconv_close(cd);
     out.resize(out.size() - dstLeft);
     return out;
 }
@@ -74,8 +97,17 @@ std::string joinLines(const std::vector<std::string>& lines, bool toGbk)
 
 }  // namespace
 
-std::string utf8ToGbk(const std::string& utf8) { return convert(utf8, "GBK", "UTF-8"); }
-std::string gbkToUtf8(const std::string& gbk) { return convert(gbk, "UTF-8", "GBK"); }
+std::string utf8ToGbk(const std::string& utf8)
+{
+    thread_local Converter toGbk("GBK", "UTF-8");
+    return convert(utf8, toGbk);
+}
+
+std::string gbkToUtf8(const std::string& gbk)
+{
+    thread_local Converter fromGbk("UTF-8", "GBK");
+    return convert(gbk, fromGbk);
+}
 
 bool writeLines(const std::string& path, const std::vector<std::string>& lines)
 {
@@ -94,32 +126,73 @@ bool appendLines(const std::string& path, const std::vector<std::string>& lines)
     return writeBytes(path, joinLines(lines, true), std::ios::out | std::ios::app);
 }
 
-std::optional<std::vector<std::string>> readRawLines(const std::string& path)
+std::optional<std::string> readFileBytes(const std::string& path)
 {
-    std::ifstream f(path, std::ios::binary);
-    if (!f || !fileExists(path))  // a folder opens, then fails every read
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    // One read of the size the file has; whatever it did not tell (a file still growing) after it.
+    std::string content(static_cast<size_t>(st.st_size), '\0');
+    size_t got = 0;
+    char more[1 << 16];
+    for (;;) {
+        const bool full = got == content.size();
+        const ssize_t n = full ? ::read(fd, more, sizeof more) : ::read(fd, content.data() + got, content.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        if (full)
+            content.append(more, static_cast<size_t>(n));
+        got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    content.resize(got);
+    return content;
+}
+
+std::vector<std::string> splitRawLines(std::string_view bytes)
+{
     std::vector<std::string> lines;
     size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        if (end == std::string::npos)
-            end = content.size();
-        size_t stop = (end > start && content[end - 1] == '\r') ? end - 1 : end;
-        lines.push_back(content.substr(start, stop - start));
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        size_t stop = (end > start && bytes[end - 1] == '\r') ? end - 1 : end;
+        lines.emplace_back(bytes.substr(start, stop - start));
         start = end + 1;
     }
     return lines;
 }
 
+std::optional<std::vector<std::string>> readRawLines(const std::string& path)
+{
+    const auto bytes = readFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return splitRawLines(*bytes);
+}
+
+std::vector<std::string> decodeLines(std::string_view bytes)
+{
+    std::vector<std::string> lines = splitRawLines(bytes);
+    for (auto& line : lines)
+        line = gbkToUtf8(line);
+    return lines;
+}
+
 std::optional<std::vector<std::string>> readLines(const std::string& path)
 {
-    auto lines = readRawLines(path);
-    if (lines)
-        for (auto& line : *lines)
-            line = gbkToUtf8(line);
-    return lines;
+    const auto bytes = readFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return decodeLines(*bytes);
 }
 
 bool fileExists(const std::string& path)

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace klv {
@@ -21,6 +22,12 @@ bool appendLines(const std::string& path, const std::vector<std::string>& lines)
 std::optional<std::vector<std::string>> readLines(const std::string& path);
 // The same lines as the bytes on disk, not decoded.
 std::optional<std::vector<std::string>> readRawLines(const std::string& path);
+// The bytes of a file cut into lines as readRawLines does.
+std::vector<std::string> splitRawLines(std::string_view bytes);
+// The same lines turned to UTF-8, as readLines gives them.
+std::vector<std::string> decodeLines(std::string_view bytes);
+// The whole of a regular file; nothing for a folder, a device or a file that cannot be read.
+std::optional<std::string> readFileBytes(const std::string& path);
 
 bool fileExists(const std::string& path);
 bool folderExists(const std::string& path);

@@ -96,13 +96,16 @@ bool writeStepFile(const std::string& path, const TextGrid& table)
 
 bool readStepFile(const std::string& path, TextGrid& table)
 {
-    clearSteps(table);
     const auto lines = readLines(path);
-    if (!lines)
-        return false;
-    for (size_t i = 1; i < lines->size(); ++i)
-        readRecord((*lines)[i], table);
-    return true;
+    readStepLines(lines.value_or(std::vector<std::string>{}), table);
+    return lines.has_value();
+}
+
+void readStepLines(const std::vector<std::string>& lines, TextGrid& table)
+{
+    clearSteps(table);
+    for (size_t i = 1; i < lines.size(); ++i)
+        readRecord(lines[i], table);
 }
 
 StepFileLoad loadStepFile(const std::string& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "program/program_tables.h"
 
@@ -17,6 +18,8 @@ bool writeStepFile(const std::string& path, const TextGrid& table);
 // Line 1 is skipped whatever it holds; records shorter than four characters, or naming a row
 // outside 1..10 or a column outside 1..5, are skipped. False when the file cannot be read.
 bool readStepFile(const std::string& path, TextGrid& table);
+// The same from the file's lines, already in UTF-8.
+void readStepLines(const std::vector<std::string>& lines, TextGrid& table);
 
 // A step file as the editor opens it: the program, or why the whole file was refused.
 struct StepFileLoad {

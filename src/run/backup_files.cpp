@@ -34,7 +34,7 @@ void autoSave(Station& station, int slot)
 {
     if (!station.run.autoSave || !folderExists(station.home + "/Data"))
         return;
-    writeDataFiles(station, slot, autoSaveBaseName(station, slot));
+    saveDataFiles(station, slot, autoSaveBaseName(station, slot));
 }
 
 }  // namespace klv

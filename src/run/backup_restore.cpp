@@ -106,40 +106,34 @@ std::optional<Sample> parseSample(const std::string& line)
     return Sample{seconds, toSingle(*current), toSingle(*voltage)};
 }
 
-// The lines of a backup file, with a last line torn by a power cut in the middle of its append
-// (the file does not end in its line end) left out: its numbers may be cut short, and reading
-// it as unreadable would leave the channel idle and lose the test. The torn bytes are cut off
-// the file too, so that the lines the continued test appends start on a line of their own and
-// a later continue still reads them.
+// The length of the whole lines: a last line torn by a power cut in the middle of its append
+// (the file does not end in its line end) is not one of them.
+size_t wholeLength(std::string_view content)
+{
+    if (content.empty() || content.back() == '\n' || content.back() == '\r')
+        return content.size();
+    const size_t lastEnd = content.rfind('\n');
+    return lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+}
+
+// The lines of a backup file without a torn last line: its numbers may be cut short, and
+// reading it as unreadable would leave the channel idle and lose the test. The torn bytes are
+// cut off the file too, so that the lines the continued test appends start on a line of their
+// own and a later continue still reads them.
 std::optional<std::vector<std::string>> readBackupLines(const std::string& path)
 {
-    if (!fileExists(path))
+    const std::optional<std::string> content = readFileBytes(path);
+    if (!content)
         return std::nullopt;
-    std::string content;
-    {
-        std::ifstream f(path, std::ios::binary);
-        if (!f)
-            return std::nullopt;
-        content.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    }
-    size_t whole = content.size();
-    if (!content.empty() && content.back() != '\n' && content.back() != '\r') {
-        const size_t lastEnd = content.rfind('\n');
-        whole = lastEnd == std::string::npos ? 0 : lastEnd + 1;
+    const size_t whole = wholeLength(*content);
+    if (whole < content->size()) {
         std::error_code ignored;  // a file that cannot be cut is still read without the torn line
         std::filesystem::resize_file(path, whole, ignored);
-    } else if (!content.empty() && content.back() == '\r') {
+    } else if (!content->empty() && content->back() == '\r') {
         // Cut between CR and LF: the line is whole; its LF keeps the next append off it.
         std::ofstream(path, std::ios::binary | std::ios::app) << '\n';
     }
-    std::vector<std::string> lines;
-    for (size_t start = 0; start < whole;) {
-        const size_t end = std::min(content.find('\n', start), whole);
-        const size_t stop = end > start && content[end - 1] == '\r' ? end - 1 : end;
-        lines.push_back(gbkToUtf8(content.substr(start, stop - start)));
-        start = end + 1;
-    }
-    return lines;
+    return backupLines(*content);
 }
 
 size_t lastSampleIndex(const std::vector<std::string>& lines)
@@ -174,11 +168,25 @@ void FlowSums::add(int seconds, float current, float voltage)
 
 int FlowSums::seconds() const { return static_cast<int>(std::clamp<long long>(seconds_, INT_MIN, INT_MAX)); }
 
+std::vector<std::string> backupLines(std::string_view content)
+{
+    return decodeLines(content.substr(0, wholeLength(content)));
+}
+
 RestoreOutcome restoreSamples(Station& station, int slot, const std::string& path)
 {
     const std::optional<std::vector<std::string>> lines = readBackupLines(path);
-    if (!lines)
-        return RestoreOutcome::Missing;
+    return lines ? restoreSampleLines(station, slot, *lines) : RestoreOutcome::Missing;
+}
+
+RestoreOutcome restoreResults(Station& station, int slot, const std::string& path)
+{
+    const std::optional<std::vector<std::string>> lines = readBackupLines(path);
+    return lines ? restoreResultLines(station, slot, *lines) : RestoreOutcome::Missing;
+}
+
+RestoreOutcome restoreSampleLines(Station& station, int slot, const std::vector<std::string>& lines)
+{
     const auto s = static_cast<size_t>(slot);
     TextGrid& table = station.program.gridRun[s];
     int& stepCount = station.program.stepCount[s];
@@ -189,11 +197,11 @@ RestoreOutcome restoreSamples(Station& station, int slot, const std::string& pat
     // graph for every sample of a long test would cost time quadratic in its length.
     const bool selected =
         station.ui.panels[static_cast<size_t>(deviceOfSlot(slot))].tiles[static_cast<size_t>(channelOfSlot(slot))].sel;
-    const size_t last = lastSampleIndex(*lines);
+    const size_t last = lastSampleIndex(lines);
     FlowSums sums;
     int testSeconds = 0;
-    for (size_t i = 0; i < lines->size(); ++i) {
-        const std::string& line = (*lines)[i];
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
         if (isStepLine(line)) {
             if (!restoreStepLine(line, table, stepCount, loopCount))
                 return RestoreOutcome::Unreadable;
@@ -214,16 +222,13 @@ RestoreOutcome restoreSamples(Station& station, int slot, const std::string& pat
     return RestoreOutcome::Restored;
 }
 
-RestoreOutcome restoreResults(Station& station, int slot, const std::string& path)
+RestoreOutcome restoreResultLines(Station& station, int slot, const std::vector<std::string>& lines)
 {
-    const std::optional<std::vector<std::string>> lines = readBackupLines(path);
-    if (!lines)
-        return RestoreOutcome::Missing;
     const auto s = static_cast<size_t>(slot);
     RunSlot& run = station.run.slots[s];
     TextGrid& results = run.gridList;
     int row = 0;
-    for (const std::string& line : *lines) {
+    for (const std::string& line : lines) {
         if (!isNumberLine(line))
             continue;
         const std::vector<std::string> fields = splitTabs(line);

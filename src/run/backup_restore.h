@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace klv {
 
@@ -41,5 +43,11 @@ RestoreOutcome restoreSamples(Station& station, int slot, const std::string& pat
 // Reads a ".bk1" back: each result line fills the next results-table row, which gains a row,
 // and the current step and loop pass move on past it (to the next pass after the last step).
 RestoreOutcome restoreResults(Station& station, int slot, const std::string& path);
+
+// What the two readers read from a backup file's bytes: its whole lines in UTF-8, a torn last
+// line left out, and the same restoring from those lines.
+std::vector<std::string> backupLines(std::string_view content);
+RestoreOutcome restoreSampleLines(Station& station, int slot, const std::vector<std::string>& lines);
+RestoreOutcome restoreResultLines(Station& station, int slot, const std::vector<std::string>& lines);
 
 }  // namespace klv

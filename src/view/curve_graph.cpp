@@ -105,6 +105,8 @@ float CurveGraph::DpY(int index, int i) const
     return c.points[i].y;
 }
 
+void CurveGraph::copyPoints(int index, std::vector<CurvePoint>& out) const { curve(index).points.copyTo(out); }
+
 void CurveGraph::setDpY(int index, int i, float y)
 {
     Curve& c = curve(index);

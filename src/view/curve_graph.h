@@ -65,6 +65,8 @@ public:
     float DpX(int index, int i) const;
     float DpY(int index, int i) const;
     void setDpY(int index, int i, float y);
+    // Every point of the curve appended to out, for a copy taken in one go.
+    void copyPoints(int index, std::vector<CurvePoint>& out) const;
 
     // Drawing.
     void ClearAll();

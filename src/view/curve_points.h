@@ -20,6 +20,8 @@ public:
 
     // Throws std::length_error when the 32-bit count is exhausted.
     void push_back(CurvePoint p);
+    // Appends the points to out, a block at a time.
+    void copyTo(std::vector<CurvePoint>& out) const;
     // Empties the curve and returns its memory.
     void clear();
     int size() const { return count_; }

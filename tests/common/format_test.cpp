@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "common/format.h"
 #include "version.h"
 
@@ -48,4 +57,53 @@ TEST(FormatTest, StampsAndLogLines)
     std::string version = std::string(kVersionText);
     EXPECT_EQ(logLine(t, "ErrTmrComm(0) timeout", ""), "2024-03-05 09:07:03 V" + version + ":[ErrTmrComm(0) timeout]");
     EXPECT_EQ(logLine(t, "ErrTmrComm(2)", "boom"), "2024-03-05 09:07:03 V" + version + ":[ErrTmrComm(2)]boom");
+}
+
+// The data file writer formats without printf; its texts must be printf's, byte for byte, for
+// every single-precision value a reading or a time can hold: files already on disk were made so.
+TEST(FormatTest, AppendedNumbersAreThePrintfTexts)
+{
+    std::mt19937 rng(20240312);
+    std::uniform_int_distribution<std::uint32_t> bits;
+    std::vector<float> values{0.0f,
+                              -0.0f,
+                              0.0005f,
+                              -0.0005f,
+                              0.0015f,
+                              2.0005f,
+                              9.9995f,
+                              99.995f,
+                              1e-8f,
+                              16777216.0f,
+                              1e7f,
+                              9999999.0f,
+                              1e38f,
+                              -3.4e38f,
+                              std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(),
+                              std::numeric_limits<float>::quiet_NaN()};
+    for (int i = 0; i < 200000; ++i) {
+        // Any bit pattern, and readings and times as the bench gives them.
+        values.push_back(std::bit_cast<float>(bits(rng)));
+        values.push_back(static_cast<float>(bits(rng) % 2000000) / 1000.0f);
+        values.push_back(static_cast<float>(bits(rng) % 20000000));
+    }
+    char expected[512];
+    for (float v : values) {
+        const double d = v;
+        std::snprintf(expected, sizeof expected, "%.7g", d);
+        EXPECT_EQ(shortText(v), std::string(expected) == "-0" ? "0" : expected) << d;
+        for (const char* pattern : {"0.000", "00.00", "000.0"}) {
+            const int decimals = pattern[1] == '.' ? 3 : pattern[2] == '.' ? 2 : 1;
+            std::snprintf(expected, sizeof expected, "%.*f", decimals, std::fabs(d));
+            std::string text = expected;
+            const size_t dot = text.find('.');
+            const size_t intDigits = 4 - static_cast<size_t>(decimals);
+            if (dot != std::string::npos && dot < intDigits)
+                text.insert(0, intDigits - dot, '0');
+            if (d < 0 && text.find_first_not_of("0.") != std::string::npos)
+                text = "-" + text;
+            ASSERT_EQ(formatNumber(d, pattern), text) << d << " " << pattern;
+        }
+    }
 }

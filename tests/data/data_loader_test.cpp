@@ -210,3 +210,26 @@ TEST(DataFileLoaderTest, StepTimesReadBackAsSeconds)
     for (const char* bad : {"", "1:5:00", "27:15", "2a:00:00", "-1:00:00", "27-15-00", ":00:00", "01:0x:00"})
         EXPECT_EQ(stepTimeSeconds(bad), std::nullopt) << bad;
 }
+
+// Record lines in the writer's plain form take a short route; every number must read as the
+// general route reads it, long digit runs (no exact integer) and other forms included.
+TEST(DataLoaderTest, PlainRecordLinesReadAsTheGeneralRouteReadsThem)
+{
+    const std::vector<std::pair<std::string, LoadedRecord>> table{
+        {"5\t1.250\t3.702", {5, 1.25f, 3.702f}},
+        {"7\t01.25\t3.7", {7, 1.25f, 3.7f}},
+        {"8\t0.1234567890123456\t3.7", {8, 0.1234567890123456f, 3.7f}},
+        {"9\t1111111111111111111.5\t4", {9, 1111111111111111111.5f, 4.0f}},
+        {"10\t123456789012345.6\t0.000", {10, 123456789012345.6f, 0.0f}},
+        {"11\t-0.500\t3.000", {11, -0.5f, 3.0f}},
+        {"12.5\t.5\t3.", {12, 0.5f, 3.0f}},
+        {"999999999\t1.000\t3.000", {999999999, 1.0f, 3.0f}},
+    };
+    for (const auto& [line, expected] : table) {
+        const LoadedData data = loadDataBytes(line + "\r\n", std::nullopt);
+        ASSERT_EQ(data.records.size(), 1u) << line;
+        EXPECT_EQ(data.records[0].seconds, expected.seconds) << line;
+        EXPECT_EQ(data.records[0].current, expected.current) << line;
+        EXPECT_EQ(data.records[0].voltage, expected.voltage) << line;
+    }
+}

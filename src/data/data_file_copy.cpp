@@ -1,0 +1,124 @@
+#include "data/data_file_copy.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+#include "data/data_lines.h"
+#include "platform/text_file.h"
+#include "station.h"
+
+namespace klv {
+
+namespace {
+
+// The channel's two curves. False when the current curve lacks a point of the voltage curve.
+bool copyRecords(const Station& station, int slot, DataFileCopy& copy)
+{
+    const int device = slot / kChannelsPerDevice;
+    const int voltageCurve = 2 * (slot % kChannelsPerDevice);
+    const CurveGraph& graph = station.ui.graphs.at(static_cast<size_t>(device));
+    copy.readingCurrentScale = station.link.devices.at(static_cast<size_t>(device)).readingCurrentScale;
+    graph.copyPoints(voltageCurve, copy.voltages);
+    graph.copyPoints(voltageCurve + 1, copy.currents);
+    return copy.voltages.size() <= copy.currents.size();
+}
+
+size_t recordCount(const DataFileCopy& copy) { return std::min(copy.voltages.size(), copy.currents.size()); }
+
+// Lines of base.dat in blocks of about a megabyte, each written as soon as it is full.
+class BlockWriter {
+public:
+    explicit BlockWriter(const std::string& path) : file_(std::fopen(path.c_str(), "wb"))
+    {
+        block_.reserve(kBlock + 256);
+    }
+    ~BlockWriter() { close(); }
+    BlockWriter(const BlockWriter&) = delete;
+    BlockWriter& operator=(const BlockWriter&) = delete;
+
+    bool ok() const { return file_ != nullptr && !failed_; }
+    std::string& block() { return block_; }
+    void lineDone()
+    {
+        block_ += "\r\n";
+        if (block_.size() >= kBlock)
+            flush();
+    }
+    bool close()
+    {
+        if (file_ == nullptr)
+            return false;
+        flush();
+        failed_ = std::fclose(file_) != 0 || failed_;
+        file_ = nullptr;
+        return !failed_;
+    }
+
+private:
+    static constexpr size_t kBlock = 1 << 20;
+    void flush()
+    {
+        if (!failed_ && !block_.empty())
+            failed_ = std::fwrite(block_.data(), 1, block_.size(), file_) != block_.size();
+        block_.clear();
+    }
+    std::FILE* file_;
+    bool failed_ = false;
+    std::string block_;
+};
+
+}  // namespace
+
+DataFileCopy copyDataFiles(const Station& station, int slot, const std::string& base)
+{
+    DataFileCopy copy;
+    copy.base = base;
+    try {
+        copy.dataHeader = dataHeaderLines(station, slot);
+        copy.recordsWhole = copyRecords(station, slot, copy);
+    } catch (const std::exception&) {
+        copy.recordsWhole = false;
+    }
+    if (copy.dataHeader.empty() || !copy.recordsWhole || copy.voltages.empty())
+        return copy;
+    try {
+        copy.resultLines = resultHeaderLines(station, slot);
+        const TextGrid& gridList = station.run.slots.at(static_cast<size_t>(slot)).gridList;
+        for (int row = 1; row < gridList.rows && !gridList.at(row, 0).empty(); ++row)
+            copy.resultLines.push_back(resultLine(gridList, row));
+    } catch (const std::exception&) {
+    }
+    return copy;
+}
+
+void writeDataFiles(const DataFileCopy& copy)
+{
+    if (copy.dataHeader.empty())
+        return;
+    {
+        BlockWriter dat(copy.base + ".dat");
+        if (!dat.ok())
+            return;
+        for (const std::string& line : copy.dataHeader) {
+            dat.block() += utf8ToGbk(line);
+            dat.lineDone();
+        }
+        for (size_t i = 0; i < recordCount(copy) && dat.ok(); ++i) {
+            const CurvePoint& voltage = copy.voltages[i];
+            appendSampleLine(dat.block(), voltage.x, copy.currents[i].y, voltage.y, copy.readingCurrentScale);
+            dat.lineDone();
+        }
+        if (!dat.close())
+            return;
+    }
+    if (!copy.recordsWhole || copy.voltages.empty()) {
+        // A result file left by an earlier test under this name would be read with these data.
+        removeFile(copy.base + ".run");
+        return;
+    }
+    if (!copy.resultLines.empty())
+        writeLines(copy.base + ".run", copy.resultLines);
+}
+
+}  // namespace klv
