@@ -19,6 +19,7 @@
 #include "program/step_apply.h"
 #include "program/step_program.h"
 #include "station.h"
+#include "support/null_port.h"
 #include "view/station_startup.h"
 
 namespace klvbench {
@@ -35,18 +36,6 @@ inline double cpuNow()
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
-
-// A port with nothing behind it: the benchmarks drive the tables by hand, as the poll would.
-class NullPort : public klv::SerialPort {
-public:
-    bool open(int) override { return false; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    int bytesWaiting() override { return 0; }
-    void discardInput() override {}
-    klv::Bytes readAll() override { return {}; }
-    void write(const klv::Bytes&) override {}
-};
 
 // A program folder of our own under /tmp, removed when the benchmark is done with it.
 struct TempHome {
