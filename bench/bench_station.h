@@ -37,6 +37,16 @@ inline double cpuNow()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
+// Resident size of the process from the kernel, in bytes.
+inline double residentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS:"))
+            return std::stod(line.substr(6)) * 1024.0;
+    return 0;
+}
+
 // A program folder of our own under /tmp, removed when the benchmark is done with it.
 struct TempHome {
     TempHome()

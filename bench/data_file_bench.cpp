@@ -250,16 +250,6 @@ void DataFile_LoadVsPandas1M(benchmark::State& state)
 }
 BENCHMARK(DataFile_LoadVsPandas1M)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// Resident size of the process from the kernel, in bytes.
-double residentBytes()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.starts_with("VmRSS:"))
-            return std::stod(line.substr(6)) * 1024.0;
-    return 0;
-}
-
 // A full station after 50 hours at one point a second: six graphs × 16 curves × 180 000 points.
 void StationMemory_48x180k(benchmark::State& state)
 {

@@ -51,6 +51,13 @@ bool registerDevice(Station& station, int address, int k)
     if (dev.modelCode == 0)
         return false;
     applyModelRow(dev);
+    if (!isKnownModel(dev.modelCode)) {
+        // With no ratings every reading would be a voltage error, logged each second for days;
+        // its channels are treated as absent, so the unit only ever gets status polls.
+        panel.Conn.fill(false);
+        klvLog(station, "ErrConnect(COM" + std::to_string(station.link.portNumber) + ")",
+               "unknown model code " + std::to_string(dev.modelCode) + " at bus address " + std::to_string(address));
+    }
     for (int n = 0; n < kChannelsPerDevice; ++n) {
         TileState& tile = panel.tiles[static_cast<size_t>(n)];
         if (panel.Conn[static_cast<size_t>(n)]) {

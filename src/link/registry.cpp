@@ -33,6 +33,8 @@ ModelRow modelRow(int code)
     return {code, nullptr, 0, 0, 0, 0, 1000, 1000, 100};
 }
 
+bool isKnownModel(int code) { return modelRow(code).name != nullptr; }
+
 void applyModelRow(DeviceEntry& device)
 {
     ModelRow row = modelRow(device.modelCode);

@@ -79,6 +79,7 @@ std::string channelName(int address, int channel);
 
 // The row of a model code; unknown codes get the fallback row "未知<code>" with ratings 0.
 ModelRow modelRow(int code);
+bool isKnownModel(int code);
 // Fill the device's name, ratings and scales from its model row.
 void applyModelRow(DeviceEntry& device);
 

@@ -2,7 +2,9 @@
 
 #include "link/command_set.h"
 #include "link/connection.h"
+#include "link/poll_cycle.h"
 #include "platform/ini_file.h"
+#include "run/run_engine.h"
 #include "support/bench_fixture.h"
 
 using namespace klv;
@@ -58,15 +60,42 @@ TEST_F(ConnectionTest, AbsentChannelsAreNamedInTheGridOnly)
     EXPECT_EQ(station.ui.lstDev[0], "设备01: TAL-M10 (120.0V/20A)");
 }
 
-TEST_F(ConnectionTest, RangeLimitsTheScanAndUnknownModelsRegisterWithNoRatings)
+TEST_F(ConnectionTest, AnUnknownModelIsListedWithItsChannelsAbsentAndOnlyStatusPolled)
 {
     bus.addUnit(0, 20);
     bus.addUnit(3, 99);
-    ASSERT_EQ(connect(3, 6), ConnectResult::Connected);
-    EXPECT_EQ(station.link.devices[0].busAddress, 3);
-    EXPECT_EQ(station.link.devices[0].modelName, "未知99");
-    EXPECT_FLOAT_EQ(station.link.devices[0].maxVoltage, 0.0f);
-    EXPECT_EQ(station.link.devices[1].modelCode, 0);
+    bus.addUnit(4, 22);
+    ASSERT_EQ(connect(3, 6), ConnectResult::Connected);  // the range leaves address 0 out
+    const DeviceEntry& unknown = station.link.devices[0];
+    EXPECT_EQ(unknown.busAddress, 3);
+    EXPECT_EQ(unknown.modelName, "未知99");
+    EXPECT_EQ(station.link.devices[1].modelName, "TAL-M5");
+    EXPECT_EQ(station.link.devices[2].modelCode, 0);
+    EXPECT_EQ(station.ui.lstDev[0], "设备04: 未知99 (0.0V/0A)");
+    for (const TileState& tile : station.ui.panels[0].tiles) {
+        EXPECT_FALSE(tile.Enable);
+        EXPECT_EQ(tile.Txt, "");
+    }
+    EXPECT_TRUE(station.ui.panels[1].tiles[0].Enable);
+
+    // A minute of polling: the unit's resting cells would all be over its maximum voltage of 0.
+    std::vector<Bytes> toUnknown;
+    port.afterWrite = [&](const Bytes& request) {
+        if (request[1] == 3)
+            toUnknown.push_back(request);
+    };
+    for (int t = 0; t < 60; ++t) {
+        std::uint32_t started = clock.milliseconds();
+        pollTick(station);
+        runTick(station);
+        finishSecond(started);
+    }
+    ASSERT_EQ(toUnknown.size(), 30u);  // idle: every second tick
+    for (const Bytes& frame : toUnknown)
+        EXPECT_EQ(Bytes(frame.begin() + 4, frame.end() - 2), Bytes(8, kCmdStatus));
+    const auto log = klvLogLines();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("unknown model code 99 at bus address 3"), std::string::npos) << log[0];
 }
 
 TEST_F(ConnectionTest, PortAndEmptyBusFailures)
