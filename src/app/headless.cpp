@@ -7,6 +7,7 @@
 
 #include "app/begin_tests.h"
 #include "common/format.h"
+#include "data/data_file.h"
 #include "data/save_queue.h"
 #include "link/connection.h"
 #include "link/port_map.h"
@@ -167,6 +168,12 @@ int runHeadless(const StationOptions& options)
     int code = options.program.empty() && !options.resume ? monitor(station, timers, options, clock)
                                                           : runTests(station, timers, options);
     port.close();
+    // The last tests' saves are still on the queue; a file that could not be written is said here.
+    saves.finish();
+    const size_t reported = station.ui.history.size();
+    reportFailedSaves(station);
+    for (size_t i = reported; i < station.ui.history.size(); ++i)
+        std::fprintf(stderr, "%s\n", station.ui.history[i].c_str());
     return code;
 }
 

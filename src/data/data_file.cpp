@@ -1,23 +1,46 @@
 #include "data/data_file.h"
 
+#include "common/format.h"
+#include "common/logs.h"
 #include "data/data_file_copy.h"
 #include "data/save_queue.h"
 #include "station.h"
 
 namespace klv {
 
-void writeDataFiles(const Station& station, int slot, const std::string& base)
+namespace {
+
+// A test the operator believes saved must not be lost unnoticed: the error log and the
+// history list both name the file.
+void reportFailedSave(Station& station, const std::string& base)
 {
-    writeDataFiles(copyDataFiles(station, slot, base));
+    klvLog(station, "ErrSaveData(" + base + ".dat)", "cannot write");
+    const std::string line = logTime(station.clock.now()) + "  数据保存失败 " + base + ".dat";
+    station.ui.history.push_back(line);
+    sysLog(station, line);
 }
 
-void saveDataFiles(const Station& station, int slot, const std::string& base)
+}  // namespace
+
+bool writeDataFiles(const Station& station, int slot, const std::string& base)
+{
+    return writeDataFiles(copyDataFiles(station, slot, base));
+}
+
+void saveDataFiles(Station& station, int slot, const std::string& base)
 {
     DataFileCopy copy = copyDataFiles(station, slot, base);
     if (station.saveQueue)
         station.saveQueue->post(std::move(copy));
-    else
-        writeDataFiles(copy);
+    else if (!writeDataFiles(copy))
+        reportFailedSave(station, base);
+}
+
+void reportFailedSaves(Station& station)
+{
+    if (station.saveQueue)
+        for (const std::string& base : station.saveQueue->takeFailures())
+            reportFailedSave(station, base);
 }
 
 }  // namespace klv

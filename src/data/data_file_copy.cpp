@@ -92,14 +92,14 @@ DataFileCopy copyDataFiles(const Station& station, int slot, const std::string& 
     return copy;
 }
 
-void writeDataFiles(const DataFileCopy& copy)
+bool writeDataFiles(const DataFileCopy& copy)
 {
     if (copy.dataHeader.empty())
-        return;
+        return true;
     {
         BlockWriter dat(copy.base + ".dat");
         if (!dat.ok())
-            return;
+            return false;
         for (const std::string& line : copy.dataHeader) {
             dat.block() += utf8ToGbk(line);
             dat.lineDone();
@@ -110,15 +110,14 @@ void writeDataFiles(const DataFileCopy& copy)
             dat.lineDone();
         }
         if (!dat.close())
-            return;
+            return false;
     }
     if (!copy.recordsWhole || copy.voltages.empty()) {
         // A result file left by an earlier test under this name would be read with these data.
         removeFile(copy.base + ".run");
-        return;
+        return true;
     }
-    if (!copy.resultLines.empty())
-        writeLines(copy.base + ".run", copy.resultLines);
+    return copy.resultLines.empty() || writeLines(copy.base + ".run", copy.resultLines);
 }
 
 }  // namespace klv

@@ -26,7 +26,8 @@ struct DataFileCopy {
 // copied before it is still written, as a file written line by line would keep it.
 DataFileCopy copyDataFiles(const Station& station, int slot, const std::string& base);
 
-// Writes the copy on any thread. Failures end the writing silently; what was written stays.
-void writeDataFiles(const DataFileCopy& copy);
+// Writes the copy on any thread. A failure ends the writing and returns false; what was written
+// stays. A copy with nothing to write is no failure.
+bool writeDataFiles(const DataFileCopy& copy);
 
 }  // namespace klv

@@ -31,14 +31,14 @@ std::string saveChannelTitle(int device, int channel)
     return saveDeviceTitle(device) + " 通道" + std::to_string(channel + 1);
 }
 
-void saveChannel(const Station& station, int device, int channel, const std::string& chosenPath)
+void saveChannel(Station& station, int device, int channel, const std::string& chosenPath)
 {
     if (chosenPath.empty())
         return;
     saveDataFiles(station, slotOf(device, channel), fileBase(chosenPath, device, channel + 1));
 }
 
-void saveDevice(const Station& station, int device, const std::string& chosenPath)
+void saveDevice(Station& station, int device, const std::string& chosenPath)
 {
     if (chosenPath.empty())
         return;

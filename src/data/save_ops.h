@@ -20,7 +20,7 @@ std::string saveDeviceTitle(int device);
 
 // Save channel and save device, given the path the save dialog returned;
 // an empty path (the dialog was cancelled) saves nothing.
-void saveChannel(const Station& station, int device, int channel, const std::string& chosenPath);
-void saveDevice(const Station& station, int device, const std::string& chosenPath);
+void saveChannel(Station& station, int device, int channel, const std::string& chosenPath);
+void saveDevice(Station& station, int device, const std::string& chosenPath);
 
 }  // namespace klv

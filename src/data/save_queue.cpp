@@ -1,5 +1,7 @@
 #include "data/save_queue.h"
 
+#include <utility>
+
 namespace klv {
 
 SaveQueue::~SaveQueue()
@@ -36,6 +38,12 @@ int SaveQueue::waiting() const
     return static_cast<int>(queue_.size()) + writing_;
 }
 
+std::vector<std::string> SaveQueue::takeFailures()
+{
+    std::lock_guard lock(mutex_);
+    return std::exchange(failed_, {});
+}
+
 void SaveQueue::run()
 {
     std::unique_lock lock(mutex_);
@@ -47,8 +55,10 @@ void SaveQueue::run()
         queue_.pop_front();
         writing_ = 1;
         lock.unlock();
-        writeDataFiles(copy);
+        const bool written = writeDataFiles(copy);
         lock.lock();
+        if (!written)
+            failed_.push_back(copy.base);
         writing_ = 0;
         done_.notify_all();
     }

@@ -3,7 +3,9 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "data/data_file_copy.h"
 
@@ -25,6 +27,8 @@ public:
     void finish();
     // Copies handed over and not yet written, the one being written included.
     int waiting() const;
+    // The bases of the copies that could not be written since the last call.
+    std::vector<std::string> takeFailures();
 
 private:
     void run();
@@ -32,6 +36,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_, done_;
     std::deque<DataFileCopy> queue_;
+    std::vector<std::string> failed_;
     int writing_ = 0;
     bool stopping_ = false;
     std::thread worker_;  // started with the first copy

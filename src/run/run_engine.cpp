@@ -5,6 +5,7 @@
 
 #include "common/format.h"
 #include "common/logs.h"
+#include "data/data_file.h"
 #include "link/command_set.h"
 #include "run/channel_ops.h"
 #include "run/display_update.h"
@@ -88,6 +89,7 @@ void channelTurn(Station& station, int slot)
 
 void runTick(Station& station)
 {
+    reportFailedSaves(station);
     for (int d = 0; d < kMaxDevices; ++d) {
         if (station.link.devices[static_cast<size_t>(d)].modelCode == 0)
             continue;

@@ -116,8 +116,8 @@ TEST(DataFileWriterTest, AFailureEndsTheWritingAndKeepsWhatWasWritten)
     EXPECT_EQ(linesOf(base + "-nocurve.dat").back(), "Time(S)\tCur(A)\tVol(V)");
     EXPECT_FALSE(fileExists(base + "-nocurve.run"));
 
-    // A folder that does not exist, a slot outside the tables, a slot without a graph: nothing thrown.
-    EXPECT_NO_THROW(writeDataFiles(bench.station, 0, bench.home.path() + "/missing/x"));
+    // A folder that does not exist fails; a slot outside the tables or without a graph has nothing to write.
+    EXPECT_FALSE(writeDataFiles(bench.station, 0, bench.home.path() + "/missing/x"));
     EXPECT_FALSE(folderExists(bench.home.path() + "/missing"));
     EXPECT_NO_THROW(writeDataFiles(bench.station, -1, base + "-negative"));
     EXPECT_FALSE(fileExists(base + "-negative.dat"));

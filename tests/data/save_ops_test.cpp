@@ -2,10 +2,13 @@
 
 #include <filesystem>
 
+#include "common/logs.h"
 #include "data/data_file.h"
 #include "data/data_station.h"
 #include "data/save_ops.h"
+#include "data/save_queue.h"
 #include "platform/text_file.h"
+#include "run/run_engine.h"
 
 using namespace klv;
 
@@ -48,6 +51,32 @@ TEST(DataFileSaveTest, SavingAChannelNamesTheFilesAfterDeviceAndChannel)
     ASSERT_TRUE(lines);
     EXPECT_EQ(lines->back(), "3\t02.50\t3.900");
     EXPECT_TRUE(fileExists(chosen + "-1-7.run"));
+}
+
+// Written on the spot or on the save queue, a save that cannot be written is named in the history
+// list and the error log (the queue's at the next run tick), not lost unnoticed.
+TEST(DataFileSaveTest, ASaveThatCannotBeWrittenIsReported)
+{
+    for (const bool queued : {false, true}) {
+        SCOPED_TRACE(queued ? "queued" : "on the spot");
+        DataStation bench;
+        makeFolder(bench.home.path() + "/Log");
+        SaveQueue queue;
+        if (queued)
+            bench.station.saveQueue = &queue;
+        bench.addDevice(0, "TAL-M1", 0, 100);
+        bench.addPoint(slotOf(0, 6), 3, 2.5f, 3.9f);
+        const std::string chosen = bench.home.path() + "/gone/cell";
+        saveChannel(bench.station, 0, 6, chosen);
+        queue.finish();
+        runTick(bench.station);
+        runTick(bench.station);  // reported once
+        ASSERT_EQ(bench.station.ui.history.size(), 1u);
+        EXPECT_EQ(bench.station.ui.history[0], "09:30:05  数据保存失败 " + chosen + "-1-7.dat");
+        const auto klvLog = readLines(klvLogPath(bench.station)).value_or(std::vector<std::string>{});
+        ASSERT_EQ(klvLog.size(), 1u);
+        EXPECT_NE(klvLog[0].find("ErrSaveData(" + chosen + "-1-7.dat)"), std::string::npos) << klvLog[0];
+    }
 }
 
 TEST(DataFileSaveTest, TheDialogsProposeTheStationsDateAndTime)
