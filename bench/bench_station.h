@@ -78,11 +78,11 @@ struct BenchStation {
     void addDevices(int count)
     {
         for (int d = 0; d < count; ++d) {
-            klv::DeviceEntry& dev = station.link.devices[static_cast<size_t>(d)];
+            klv::DeviceEntry& dev = station.link.devices[d];
             dev.modelCode = 22;
             dev.busAddress = d;
             klv::applyModelRow(dev);
-            station.ui.panels[static_cast<size_t>(d)].Conn.fill(true);
+            station.ui.panels[d].Conn.fill(true);
         }
     }
 

@@ -289,7 +289,7 @@ void RunTick_48Busy(benchmark::State& state)
     constexpr int channels = klv::kMaxDevices * klv::kChannelsPerDevice;
     for (int s = 0; s < channels; ++s) {
         klv::startChannel(station, s);
-        klv::SlotLink& link = station.link.slots[static_cast<size_t>(s)];
+        klv::SlotLink& link = station.link.slots[s];
         link.running = true;
         link.voltage = 3.5f + 0.01f * static_cast<float>(s);
         link.current = 1.0f;
@@ -301,7 +301,7 @@ void RunTick_48Busy(benchmark::State& state)
     klv::runTick(station);
     klv::runTick(station);
     for (int s = 0; s < channels; ++s) {
-        const klv::RunSlot& run = station.run.slots[static_cast<size_t>(s)];
+        const klv::RunSlot& run = station.run.slots[s];
         if (!run.busy || run.phase != klv::kPhaseRunning || run.stepTimeLimit != 0) {
             state.SkipWithError("a channel is not in an ordinary running phase");
             for (auto _ : state) {

@@ -50,12 +50,12 @@ struct BenchStation {
         applyModelRow(dev);
         station.link.connected = true;
         for (int n = 0; n < kChannelsPerDevice; ++n) {
-            SlotLink& slot = station.link.slots[static_cast<size_t>(n)];
+            SlotLink& slot = station.link.slots[n];
             slot.startMode = kModeDischarge;
             slot.startCurrent = 0.5f;
             slot.startVoltage = 2.75f;
             slot.startEndCurrent = 0.05f;
-            station.run.slots[static_cast<size_t>(n)].stepSeconds = 60;
+            station.run.slots[n].stepSeconds = 60;
         }
     }
 };

@@ -31,13 +31,12 @@ void onSignal(int) { stopRequested = 1; }
 
 bool present(const Station& station, int d, int n)
 {
-    return station.link.devices[static_cast<size_t>(d)].modelCode != 0 &&
-           station.ui.panels[static_cast<size_t>(d)].Conn[static_cast<size_t>(n)];
+    return station.link.devices[d].modelCode != 0 && station.ui.panels[d].Conn[n];
 }
 
 std::string nameOfSlot(const Station& station, int slot)
 {
-    return channelName(station.link.devices[static_cast<size_t>(deviceOfSlot(slot))].busAddress, channelOfSlot(slot));
+    return channelName(station.link.devices[deviceOfSlot(slot)].busAddress, channelOfSlot(slot));
 }
 
 void printReadings(const Station& station)
@@ -46,11 +45,11 @@ void printReadings(const Station& station)
         for (int n = 0; n < kChannelsPerDevice; ++n) {
             if (!present(station, d, n))
                 continue;
-            const SlotLink& s = station.link.slots[static_cast<size_t>(slotOf(d, n))];
+            const SlotLink& s = station.link.slots[slotOf(d, n)];
             std::printf("%s running=%d V=%s I=%s Ah=%s Wh=%s offline=%d\n", nameOfSlot(station, slotOf(d, n)).c_str(),
                         s.running ? 1 : 0, shortText(s.voltage).c_str(), shortText(s.current).c_str(),
                         shortText(s.capacityWrap + s.capacity).c_str(), shortText(s.energy).c_str(),
-                        station.link.devices[static_cast<size_t>(d)].offline ? 1 : 0);
+                        station.link.devices[d].offline ? 1 : 0);
         }
     }
     std::fflush(stdout);
@@ -60,7 +59,7 @@ void printReadings(const Station& station)
 void printProgress(const Station& station, const std::vector<int>& slots)
 {
     for (int s : slots) {
-        if (!station.run.slots[static_cast<size_t>(s)].busy)
+        if (!station.run.slots[s].busy)
             continue;
         auto cell = [&](int c) { return station.ui.gridView.at(s + 1, c).c_str(); };
         std::printf("%s loop=%s step=%s state=%s V=%s I=%s Ah=%s time=%s\n", nameOfSlot(station, s).c_str(), cell(1),
@@ -72,7 +71,7 @@ void printProgress(const Station& station, const std::vector<int>& slots)
 bool anyBusy(const Station& station, const std::vector<int>& slots)
 {
     for (int s : slots)
-        if (station.run.slots[static_cast<size_t>(s)].busy)
+        if (station.run.slots[s].busy)
             return true;
     return false;
 }
@@ -80,7 +79,7 @@ bool anyBusy(const Station& station, const std::vector<int>& slots)
 bool stopsPending(const Station& station, const std::vector<int>& slots)
 {
     for (int s : slots)
-        if (station.link.slots[static_cast<size_t>(s)].command == kQueueStop)
+        if (station.link.slots[s].command == kQueueStop)
             return true;
     return station.link.pollBusy;
 }
@@ -119,7 +118,7 @@ int runTests(Station& station, StationTimers& timers, const StationOptions& opti
         if (stopRequested && !stopping) {
             stopping = true;
             for (int s : *slots)
-                if (station.run.slots[static_cast<size_t>(s)].busy)
+                if (station.run.slots[s].busy)
                     stopChannel(station, s);
             timers.stopRun();
         }

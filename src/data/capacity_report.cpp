@@ -28,7 +28,7 @@ void fillReport(Station& station, const CapacityQuery& query, TextGrid& report)
     try {
         for (int d = query.firstDevice; d <= query.lastDevice; ++d) {
             for (int i = 0; i < kChannelsPerDevice; ++i) {
-                if (!station.ui.panels.at(static_cast<size_t>(d)).Conn[static_cast<size_t>(i)])
+                if (!station.ui.panels.at(d).Conn[i])
                     continue;
                 const auto steps = selectedSteps(station, slotOf(d, i), query, kReportEntries);
                 if (!steps.empty()) {

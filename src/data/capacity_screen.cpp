@@ -22,8 +22,8 @@ void screenChannels(Station& station, const CapacityQuery& query, float minimum,
     try {
         for (int d = query.firstDevice; d <= query.lastDevice; ++d) {
             for (int i = 0; i < kChannelsPerDevice; ++i) {
-                PanelState& panel = station.ui.panels.at(static_cast<size_t>(d));
-                bool pass = panel.Conn[static_cast<size_t>(i)];
+                PanelState& panel = station.ui.panels.at(d);
+                bool pass = panel.Conn[i];
                 bool any = false;
                 if (pass) {
                     for (const SelectedStep& step : selectedSteps(station, slotOf(d, i), query, SIZE_MAX)) {
@@ -34,7 +34,7 @@ void screenChannels(Station& station, const CapacityQuery& query, float minimum,
                         }
                     }
                 }
-                panel.tiles[static_cast<size_t>(i)].ChnColor = pass && any ? kScreenPass : kScreenFail;
+                panel.tiles[i].ChnColor = pass && any ? kScreenPass : kScreenFail;
                 station.pump.pump();
                 station.pump.pump();
             }

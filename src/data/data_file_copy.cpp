@@ -17,8 +17,8 @@ bool copyRecords(const Station& station, int slot, DataFileCopy& copy)
 {
     const int device = slot / kChannelsPerDevice;
     const int voltageCurve = 2 * (slot % kChannelsPerDevice);
-    const CurveGraph& graph = station.ui.graphs.at(static_cast<size_t>(device));
-    copy.readingCurrentScale = station.link.devices.at(static_cast<size_t>(device)).readingCurrentScale;
+    const CurveGraph& graph = station.ui.graphs.at(device);
+    copy.readingCurrentScale = station.link.devices.at(device).readingCurrentScale;
     graph.copyPoints(voltageCurve, copy.voltages);
     graph.copyPoints(voltageCurve + 1, copy.currents);
     return copy.voltages.size() <= copy.currents.size();
@@ -84,7 +84,7 @@ DataFileCopy copyDataFiles(const Station& station, int slot, const std::string& 
         return copy;
     try {
         copy.resultLines = resultHeaderLines(station, slot);
-        const TextGrid& gridList = station.run.slots.at(static_cast<size_t>(slot)).gridList;
+        const TextGrid& gridList = station.run.slots.at(slot).gridList;
         for (int row = 1; row < gridList.rows && !gridList.at(row, 0).empty(); ++row)
             copy.resultLines.push_back(resultLine(gridList, row));
     } catch (const std::exception&) {

@@ -14,8 +14,7 @@ constexpr const char* kResultTitles = "循环\t步骤\t模式\t容量(Ah)\t能�
 // The device line and the channel line that open every file of a channel.
 std::vector<std::string> channelLines(const Station& station, int slot)
 {
-    return {"设备:" + station.link.devices.at(static_cast<size_t>(deviceOfSlot(slot))).modelName,
-            "通道:" + slotName(slot)};
+    return {"设备:" + station.link.devices.at(deviceOfSlot(slot)).modelName, "通道:" + slotName(slot)};
 }
 
 std::string stepLine(const TextGrid& steps, int row)
@@ -30,8 +29,8 @@ std::string stepLine(const TextGrid& steps, int row)
 
 std::vector<std::string> programHeaderLines(const Station& station, int slot)
 {
-    const TextGrid& steps = station.program.gridRun.at(static_cast<size_t>(slot));
-    const int count = station.program.stepCount.at(static_cast<size_t>(slot));
+    const TextGrid& steps = station.program.gridRun.at(slot);
+    const int count = station.program.stepCount.at(slot);
     std::vector<std::string> lines = channelLines(station, slot);
     for (int row = 1; row <= count; ++row)
         lines.push_back(stepLine(steps, row));

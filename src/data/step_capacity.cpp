@@ -59,7 +59,7 @@ std::vector<int> presentDevices(const Station& station)
 {
     std::vector<int> present;
     for (int d = 0; d < kMaxDevices; ++d)
-        if (station.link.devices[static_cast<size_t>(d)].modelCode > 0)
+        if (station.link.devices[d].modelCode > 0)
             present.push_back(d);
     return present;
 }
@@ -69,8 +69,8 @@ CycleRange offeredCycles(const Station& station, int firstDevice, int lastDevice
     int m = kNoPass;
     for (int d = std::max(firstDevice, 0); d <= std::min(lastDevice, kMaxDevices - 1); ++d)
         for (int i = 0; i < kChannelsPerDevice; ++i)
-            if (station.ui.panels[static_cast<size_t>(d)].Conn[static_cast<size_t>(i)])
-                m = std::min(m, station.run.slots[static_cast<size_t>(slotOf(d, i))].loopPass);
+            if (station.ui.panels[d].Conn[i])
+                m = std::min(m, station.run.slots[slotOf(d, i)].loopPass);
     if (m == kNoPass || m <= 0)
         m = 1;
     return {m < 11 ? 1 : m - 10, m};
@@ -79,7 +79,7 @@ CycleRange offeredCycles(const Station& station, int firstDevice, int lastDevice
 std::vector<SelectedStep> selectedSteps(const Station& station, int slot, const CapacityQuery& query, size_t limit)
 {
     std::vector<SelectedStep> selected;
-    const TextGrid& grid = station.run.slots.at(static_cast<size_t>(slot)).gridList;
+    const TextGrid& grid = station.run.slots.at(slot).gridList;
     for (int r = 1; r < grid.rows && !grid.at(r, 2).empty(); ++r) {
         const int cycle = wholeCell(grid.at(r, 0));
         const int step = wholeCell(grid.at(r, 1));

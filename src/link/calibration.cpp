@@ -88,7 +88,7 @@ CalCheck checkCalibrationPoint(CalPoint point, const std::string& typed, const D
 
 void queueCalibration(Station& station, int slot, int item, int value)
 {
-    SlotLink& link = station.link.slots.at(static_cast<size_t>(slot));
+    SlotLink& link = station.link.slots.at(slot);
     link.calibrationItem = item;
     link.calibrationValue = value;
     AddCmd(station, slot, kQueueCalibration);

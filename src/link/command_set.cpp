@@ -63,7 +63,7 @@ const DeviceEntry& deviceWithSlots(const Station& station, int device)
 {
     if (device < 0 || device >= kMaxDevices)
         throw std::out_of_range("channel frame: device index " + std::to_string(device));
-    return station.link.devices[static_cast<size_t>(device)];
+    return station.link.devices[device];
 }
 
 }  // namespace
@@ -89,7 +89,7 @@ void AddCmd(Station& station, int slot, int queueCode)
 {
     if (slot < 0 || slot >= kSlotTableSize)
         throw std::out_of_range("AddCmd: channel slot " + std::to_string(slot));
-    station.link.slots[static_cast<size_t>(slot)].command = queueCode;
+    station.link.slots[slot].command = queueCode;
 }
 
 void resetSlot(Station& station, int slot) { AddCmd(station, slot, kQueueNothing); }
@@ -101,7 +101,7 @@ ChannelFrame buildChannelFrame(Station& station, int device)
     int expected = 6;
     int statusEntries = 0;
     for (int n = 0; n < kChannelsPerDevice; ++n) {
-        SlotLink& slot = station.link.slots[static_cast<size_t>(slotOf(device, n))];
+        SlotLink& slot = station.link.slots[slotOf(device, n)];
         int code = slot.command;
         std::optional<Bytes> entry;
         if (code == kQueueStart || code == kQueueCalibration) {
@@ -146,7 +146,7 @@ void decodeChannelAnswer(Station& station, int device, const Bytes& b)
     size_t p = 4;
     for (int n = 0; n < kChannelsPerDevice; ++n) {
         const int s = slotOf(device, n);
-        SlotLink& slot = station.link.slots[static_cast<size_t>(s)];
+        SlotLink& slot = station.link.slots[s];
         if (p >= b.size())
             return;
         const std::uint8_t code = b[p];
@@ -161,7 +161,7 @@ void decodeChannelAnswer(Station& station, int device, const Bytes& b)
             slot.running = false;
         else if (code == kCmdStatus) {
             slot.running = b[p + 1] == 1;
-            if (station.run.slots[static_cast<size_t>(s)].stepSeconds >= 1 || !slot.running) {
+            if (station.run.slots[s].stepSeconds >= 1 || !slot.running) {
                 auto current = decodeCurrent(pairAt(b, p + 2), dev.readingCurrentScale);
                 if (!current)
                     throw AnswerFailure("current reading overflow");

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <array>
 #include <optional>
 #include <stdexcept>
 
+#include "link/registry.h"
 #include "platform/serial_port.h"
 
 namespace klv {
@@ -22,7 +22,7 @@ inline constexpr int kIdentityChecksumOffset = 15;
 struct Identity {
     std::uint8_t modelCode = 0;
     std::uint8_t secondIdentity = 0;
-    std::array<bool, 8> present{};
+    ChannelFlags present{};
 };
 
 Bytes identityRequest(int address);

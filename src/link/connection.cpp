@@ -37,8 +37,8 @@ void resetCommandSlots(Station& station)
 // One address of the scan; true when a device took device index k.
 bool registerDevice(Station& station, int address, int k)
 {
-    DeviceEntry& dev = station.link.devices[static_cast<size_t>(k)];
-    PanelState& panel = station.ui.panels[static_cast<size_t>(k)];
+    DeviceEntry& dev = station.link.devices[k];
+    PanelState& panel = station.ui.panels[k];
     auto answer = deviceTransaction(station.port, station.clock, station.pump, identityRequest(address),
                                     kIdentityAnswerLength, kIdentityChecksumOffset);
     if (auto id = answer ? decodeIdentity(*answer) : std::nullopt) {
@@ -59,11 +59,11 @@ bool registerDevice(Station& station, int address, int k)
                "unknown model code " + std::to_string(dev.modelCode) + " at bus address " + std::to_string(address));
     }
     for (int n = 0; n < kChannelsPerDevice; ++n) {
-        TileState& tile = panel.tiles[static_cast<size_t>(n)];
-        if (panel.Conn[static_cast<size_t>(n)]) {
+        TileState& tile = panel.tiles[n];
+        if (panel.Conn[n]) {
             tile.Txt = channelName(address, n);
-            station.ui.graphs[static_cast<size_t>(k)].setMaxY(0, dev.maxVoltage);
-            station.ui.graphs[static_cast<size_t>(k)].setMaxY(1, dev.maxCurrent);
+            station.ui.graphs[k].setMaxY(0, dev.maxVoltage);
+            station.ui.graphs[k].setMaxY(1, dev.maxCurrent);
             applyLegendColours(station, k, n);
         }
         station.ui.gridView.at(slotOf(k, n) + 1, 0) = channelName(address, n);
@@ -114,8 +114,8 @@ ConnectResult connectBench(Station& station, int portNumber, ScanRange range,
     station.ui.treeDev.push_back({"com", "COM" + std::to_string(portNumber), "", false});
     resetGridView(station);
     for (int d = 0; d < kMaxDevices; ++d) {
-        link.devices[static_cast<size_t>(d)].modelCode = 0;
-        link.devices[static_cast<size_t>(d)].secondIdentity = 0;
+        link.devices[d].modelCode = 0;
+        link.devices[d].secondIdentity = 0;
     }
     resetTiles(station);
 
@@ -130,12 +130,12 @@ ConnectResult connectBench(Station& station, int portNumber, ScanRange range,
         node.expanded = true;
 
     for (int d = 0; d < kMaxDevices; ++d) {
-        PanelState& panel = station.ui.panels[static_cast<size_t>(d)];
-        bool present = link.devices[static_cast<size_t>(d)].modelCode != 0;
+        PanelState& panel = station.ui.panels[d];
+        bool present = link.devices[d].modelCode != 0;
         if (present)
             link.connected = true;
         for (int n = 0; n < kChannelsPerDevice; ++n)
-            panel.tiles[static_cast<size_t>(n)].Enable = present && panel.Conn[static_cast<size_t>(n)];
+            panel.tiles[n].Enable = present && panel.Conn[n];
         if (present)
             panel.Bold = true;
     }
@@ -147,7 +147,7 @@ bool disconnectBench(Station& station)
     // A device that stopped answering keeps the running flags it last reported; they must not
     // hold the station connected to a bench that is gone (a pulled USB adapter).
     for (int s = 0; s < kUsedSlots; ++s) {
-        if (station.link.slots[static_cast<size_t>(s)].running && !station.link.devices[deviceOfSlot(s)].offline) {
+        if (station.link.slots[s].running && !station.link.devices[deviceOfSlot(s)].offline) {
             showMessage("请先停止运行!", MsgIcon::Information);
             return false;
         }

@@ -67,7 +67,7 @@ PollTickReport pollTick(Station& station)
     int d = 0;
     try {
         for (d = 0; d < kMaxDevices; ++d) {
-            DeviceEntry& dev = link.devices[static_cast<size_t>(d)];
+            DeviceEntry& dev = link.devices[d];
             if (dev.modelCode == 0)
                 continue;
             ChannelFrame frame = buildChannelFrame(station, d);
@@ -98,7 +98,7 @@ PollTickReport pollTick(Station& station)
             }
         }
     } catch (const std::exception& failure) {
-        countFailure(link.devices[static_cast<size_t>(d)]);
+        countFailure(link.devices[d]);
         klvLog(station, tag(d), failure.what());
         return report;
     }

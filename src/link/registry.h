@@ -1,8 +1,9 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
+
+#include "common/index_table.h"
 
 namespace klv {
 
@@ -11,6 +12,9 @@ inline constexpr int kDeviceTableSize = 7;  // index 6 is never filled
 inline constexpr int kChannelsPerDevice = 8;
 inline constexpr int kSlotTableSize = 49;  // slot 48 is never used by a device
 inline constexpr int kUsedSlots = kMaxDevices * kChannelsPerDevice;
+
+// Per channel of a device: present, connected.
+using ChannelFlags = IndexTable<bool, kChannelsPerDevice>;
 
 inline int slotOf(int device, int channel) { return device * kChannelsPerDevice + channel; }
 inline int deviceOfSlot(int slot) { return slot / kChannelsPerDevice; }
@@ -65,8 +69,8 @@ struct SlotLink {
 };
 
 struct LinkTables {
-    std::array<DeviceEntry, kDeviceTableSize> devices{};
-    std::array<SlotLink, kSlotTableSize> slots{};
+    IndexTable<DeviceEntry, kDeviceTableSize> devices{};
+    IndexTable<SlotLink, kSlotTableSize> slots{};
     bool connected = false;
     int portNumber = 0;
     int firstAddress = 0, lastAddress = 5;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <array>
-
 #include "common/text_grid.h"
 #include "link/registry.h"
 
@@ -31,12 +29,12 @@ TextGrid newStepTable();
 struct ProgramTables {
     ProgramTables();
 
-    std::array<TextGrid, kSlotTableSize> gridRun;  // the step table, cells as the editor formatted them
-    std::array<int, kSlotTableSize> stepCount{};   // rows before the first empty or loop row
-    std::array<int, kSlotTableSize> loopCount{};   // passes through steps 1..stepCount
-    std::array<int, kSlotTableSize> startStep{};   // the step a start begins at; below 1 means 1
-    std::array<float, kSlotTableSize> upperVoltageLimit{};
-    std::array<float, kSlotTableSize> lowerVoltageLimit{};
+    IndexTable<TextGrid, kSlotTableSize> gridRun;  // the step table, cells as the editor formatted them
+    IndexTable<int, kSlotTableSize> stepCount{};   // rows before the first empty or loop row
+    IndexTable<int, kSlotTableSize> loopCount{};   // passes through steps 1..stepCount
+    IndexTable<int, kSlotTableSize> startStep{};   // the step a start begins at; below 1 means 1
+    IndexTable<float, kSlotTableSize> upperVoltageLimit{};
+    IndexTable<float, kSlotTableSize> lowerVoltageLimit{};
 };
 
 }  // namespace klv

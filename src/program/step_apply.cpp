@@ -15,7 +15,7 @@ int deviceCount(const LinkTables& link)
 {
     int count = 0;
     for (int d = 0; d < kMaxDevices; ++d)
-        count += link.devices[static_cast<size_t>(d)].modelCode != 0 ? 1 : 0;
+        count += link.devices[d].modelCode != 0 ? 1 : 0;
     return count;
 }
 
@@ -40,19 +40,18 @@ std::vector<int> targetSlots(const std::string& target, int currentDevice, int d
 
 void applyToSlot(ProgramTables& program, int slot, const TextGrid& edited, int startStep, const DeviceEntry& device)
 {
-    const auto s = static_cast<size_t>(slot);
     const StepCounts counts = countSteps(edited);
-    program.stepCount[s] = counts.stepCount;
-    program.loopCount[s] = counts.loopCount;
+    program.stepCount[slot] = counts.stepCount;
+    program.loopCount[slot] = counts.loopCount;
     // Empty cells are copied too, so nothing of the slot's old program survives.
-    TextGrid& table = program.gridRun[s];
+    TextGrid& table = program.gridRun[slot];
     for (int r = 1; r <= kStepRows; ++r)
         for (int c = kColMode; c <= kColTimeCount; ++c)
             table.at(r, c) = edited.at(r, c);
     const VoltageWindow window = voltageWindow(table, device);
-    program.upperVoltageLimit[s] = window.upper;
-    program.lowerVoltageLimit[s] = window.lower;
-    program.startStep[s] = startStep;
+    program.upperVoltageLimit[slot] = window.upper;
+    program.lowerVoltageLimit[slot] = window.lower;
+    program.startStep[slot] = startStep;
 }
 
 }  // namespace
@@ -66,18 +65,18 @@ ApplyTargets offeredApplyTargets(const LinkTables& link, const RunTables& run, c
     // The run engine reads a busy channel's table while it runs, so only idle channels are offered.
     std::string selected;
     for (int n = 0; n < kChannelsPerDevice; ++n) {
-        if (run.slots[static_cast<size_t>(slotOf(device, n))].busy)
+        if (run.slots[slotOf(device, n)].busy)
             continue;
         targets.entries.push_back(std::to_string(n + 1));
-        if (ui.panels[static_cast<size_t>(device)].tiles[static_cast<size_t>(n)].sel)
+        if (ui.panels[device].tiles[n].sel)
             selected = targets.entries.back();
     }
-    const std::string deviceEntry = "设备" + std::to_string(link.devices[static_cast<size_t>(device)].busAddress + 1);
+    const std::string deviceEntry = "设备" + std::to_string(link.devices[device].busAddress + 1);
     if (targets.entries.size() == kChannelsPerDevice)
         targets.entries.push_back(deviceEntry);
     bool anyBusy = false;
     for (int s = 0; s < deviceCount(link) * kChannelsPerDevice; ++s)
-        anyBusy = anyBusy || run.slots[static_cast<size_t>(s)].busy;
+        anyBusy = anyBusy || run.slots[s].busy;
     if (!anyBusy)
         targets.entries.push_back(kApplyAllTarget);
     targets.preselect = selected.empty() ? deviceEntry : selected;
@@ -89,13 +88,13 @@ std::string applyFault(const LinkTables& link, const RunTables& run, int current
 {
     const std::vector<int> slots = targetSlots(target, currentDevice, deviceCount(link));
     for (int slot : slots) {
-        const DeviceEntry& device = link.devices[static_cast<size_t>(slot / kChannelsPerDevice)];
+        const DeviceEntry& device = link.devices[slot / kChannelsPerDevice];
         // The run engine reads a running channel's table row by row: it keeps its program.
-        if (run.slots[static_cast<size_t>(slot)].busy)
+        if (run.slots[slot].busy)
             return channelName(device.busAddress, slot % kChannelsPerDevice) + "正在运行，不能设置";
     }
     for (int slot : slots) {
-        const DeviceEntry& device = link.devices[static_cast<size_t>(slot / kChannelsPerDevice)];
+        const DeviceEntry& device = link.devices[slot / kChannelsPerDevice];
         const std::string fault = programFault(edited, device);
         if (!fault.empty())
             return "设备" + formatNumber(device.busAddress + 1, "00") + " " + fault;
@@ -107,7 +106,7 @@ void applyProgram(ProgramTables& program, const LinkTables& link, int currentDev
                   int startStep, const std::string& target)
 {
     for (int slot : targetSlots(target, currentDevice, deviceCount(link)))
-        applyToSlot(program, slot, edited, startStep, link.devices[static_cast<size_t>(deviceOfSlot(slot))]);
+        applyToSlot(program, slot, edited, startStep, link.devices[deviceOfSlot(slot)]);
 }
 
 }  // namespace klv

@@ -18,7 +18,7 @@ void StepEditor::load(const Station& station)
     *this = StepEditor{};
     device_ = station.ui.currentDevice;
     if (device_ >= 0 && device_ < kMaxDevices)
-        setCurrentScale_ = station.link.devices[static_cast<size_t>(device_)].setCurrentScale;
+        setCurrentScale_ = station.link.devices[device_].setCurrentScale;
     // The first rows take the device's current format too, not only those after a mode change.
     fields_ = defaultStepFields(kStepDischarge, setCurrentScale_);
     targets_ = offeredApplyTargets(station.link, station.run, station.ui);
@@ -26,7 +26,7 @@ void StepEditor::load(const Station& station)
     // A preselected channel number is the selected idle channel: the editor starts from its program.
     const auto channel = parseCellNumber(targetShown_);
     if (channel) {
-        const auto slot = static_cast<size_t>(slotOf(device_, cellInteger(targetShown_) - 1));
+        const int slot = slotOf(device_, cellInteger(targetShown_) - 1);
         if (station.program.stepCount[slot] >= 1)
             copyFrom(station.program.gridRun[slot]);
     }
@@ -187,11 +187,11 @@ std::vector<std::string> copySources(const LinkTables& link, const ProgramTables
 {
     std::vector<std::string> entries;
     for (int d = 0; d < kMaxDevices; ++d) {
-        const DeviceEntry& device = link.devices[static_cast<size_t>(d)];
+        const DeviceEntry& device = link.devices[d];
         if (device.modelCode == 0)
             continue;
         for (int n = 0; n < kChannelsPerDevice; ++n)
-            if (program.stepCount[static_cast<size_t>(slotOf(d, n))] > 0)
+            if (program.stepCount[slotOf(d, n)] > 0)
                 entries.push_back(formatNumber(device.busAddress + 1, "00") + "-" + std::to_string(n + 1));
     }
     return entries;
@@ -206,7 +206,7 @@ std::optional<int> copySourceSlot(const LinkTables& link, const std::string& ent
     if (channel < 0 || channel >= kChannelsPerDevice)
         return std::nullopt;
     for (int d = 0; d < kMaxDevices; ++d) {
-        const DeviceEntry& device = link.devices[static_cast<size_t>(d)];
+        const DeviceEntry& device = link.devices[d];
         if (device.modelCode != 0 && device.busAddress == address)
             return slotOf(d, channel);
     }

@@ -25,7 +25,7 @@ bool appendResult(const std::string& base, const std::string& line) { return app
 
 std::string autoSaveBaseName(Station& station, int slot)
 {
-    const DeviceEntry& device = station.link.devices.at(static_cast<size_t>(deviceOfSlot(slot)));
+    const DeviceEntry& device = station.link.devices.at(deviceOfSlot(slot));
     return station.home + "/Data/" + dateTimeStamp(station.clock.now()) + "-" +
            channelName(device.busAddress, channelOfSlot(slot));
 }

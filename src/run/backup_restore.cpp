@@ -187,16 +187,14 @@ RestoreOutcome restoreResults(Station& station, int slot, const std::string& pat
 
 RestoreOutcome restoreSampleLines(Station& station, int slot, const std::vector<std::string>& lines)
 {
-    const auto s = static_cast<size_t>(slot);
-    TextGrid& table = station.program.gridRun[s];
-    int& stepCount = station.program.stepCount[s];
-    int& loopCount = station.program.loopCount[s];
+    TextGrid& table = station.program.gridRun[slot];
+    int& stepCount = station.program.stepCount[slot];
+    int& loopCount = station.program.loopCount[slot];
     stepCount = 0;
     loopCount = 1;
     // Only the last sample may switch the graph to this channel: fitting and redrawing the
     // graph for every sample of a long test would cost time quadratic in its length.
-    const bool selected =
-        station.ui.panels[static_cast<size_t>(deviceOfSlot(slot))].tiles[static_cast<size_t>(channelOfSlot(slot))].sel;
+    const bool selected = station.ui.panels[deviceOfSlot(slot)].tiles[channelOfSlot(slot)].sel;
     const size_t last = lastSampleIndex(lines);
     FlowSums sums;
     int testSeconds = 0;
@@ -214,8 +212,8 @@ RestoreOutcome restoreSampleLines(Station& station, int slot, const std::vector<
             testSeconds = sample->seconds;
         }
     }
-    RunSlot& run = station.run.slots[s];
-    station.link.slots[s].capacityWrap = toSingle(sums.ampSeconds() / 3600);
+    RunSlot& run = station.run.slots[slot];
+    station.link.slots[slot].capacityWrap = toSingle(sums.ampSeconds() / 3600);
     run.energyOffset = toSingle(sums.wattSeconds() / 3600);
     run.stepSeconds = sums.seconds();
     run.testSeconds = testSeconds;
@@ -224,8 +222,7 @@ RestoreOutcome restoreSampleLines(Station& station, int slot, const std::vector<
 
 RestoreOutcome restoreResultLines(Station& station, int slot, const std::vector<std::string>& lines)
 {
-    const auto s = static_cast<size_t>(slot);
-    RunSlot& run = station.run.slots[s];
+    RunSlot& run = station.run.slots[slot];
     TextGrid& results = run.gridList;
     int row = 0;
     for (const std::string& line : lines) {
@@ -244,7 +241,7 @@ RestoreOutcome restoreResultLines(Station& station, int slot, const std::vector<
         setGridRows(results, results.rows + 1);
         run.currentStep = *step + 1;
         run.loopPass = *pass;
-        if (run.currentStep > station.program.stepCount[s]) {
+        if (run.currentStep > station.program.stepCount[slot]) {
             run.currentStep = 1;
             run.loopPass += 1;
         }

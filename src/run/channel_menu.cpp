@@ -49,8 +49,8 @@ bool hasTarget(const Station& station, OpScope scope)
     return true;
 }
 
-const DeviceEntry& device(const Station& station, int d) { return station.link.devices[static_cast<size_t>(d)]; }
-const PanelState& panel(const Station& station, int d) { return station.ui.panels[static_cast<size_t>(d)]; }
+const DeviceEntry& device(const Station& station, int d) { return station.link.devices[d]; }
+const PanelState& panel(const Station& station, int d) { return station.ui.panels[d]; }
 
 // What an operation acts on, as both its texts name it: 启动设备1, 启动通道2-4, 启动选中通道.
 std::string subject(const Station& station, ChannelOp op, OpScope scope)
@@ -84,7 +84,7 @@ std::vector<Channel> scopeChannels(const Station& station, OpScope scope)
     case OpScope::Selected:
         for (int dev = 0; dev < kMaxDevices; ++dev)
             for (int n = 0; n < kChannelsPerDevice; ++n)
-                if (device(station, dev).modelCode != 0 && panel(station, dev).tiles[static_cast<size_t>(n)].sel)
+                if (device(station, dev).modelCode != 0 && panel(station, dev).tiles[n].sel)
                     channels.push_back({dev, n});
         break;
     }
@@ -110,10 +110,10 @@ void applyToChannel(Station& station, ChannelOp op, OpScope scope, Channel ch)
 {
     const int slot = slotOf(ch.device, ch.channel);
     const bool registered = device(station, ch.device).modelCode != 0;
-    const bool present = panel(station, ch.device).Conn[static_cast<size_t>(ch.channel)];
+    const bool present = panel(station, ch.device).Conn[ch.channel];
     // Start and stop need a present tile; the single-channel items also a registered device.
     const bool startable = scope == OpScope::Selected || (present && (scope == OpScope::Device || registered));
-    TextGrid& results = station.run.slots[static_cast<size_t>(slot)].gridList;
+    TextGrid& results = station.run.slots[slot].gridList;
     switch (op) {
     case ChannelOp::Start:
         if (startable)
@@ -123,7 +123,7 @@ void applyToChannel(Station& station, ChannelOp op, OpScope scope, Channel ch)
         break;
     case ChannelOp::Continue:
         emptyResultsTable(results);
-        emptyStepTable(station.program.gridRun[static_cast<size_t>(slot)]);
+        emptyStepTable(station.program.gridRun[slot]);
         if (registered)
             continueChannel(station, slot);
         break;

@@ -17,7 +17,7 @@ namespace {
 // "启动通道" 2-4 出错: a start or continue refused while the channel is in voltage error.
 void refuse(Station& station, int slot, const std::string& verb)
 {
-    const int address = station.link.devices[static_cast<size_t>(deviceOfSlot(slot))].busAddress;
+    const int address = station.link.devices[deviceOfSlot(slot)].busAddress;
     const std::string line =
         logTime(station.clock.now()) + "  " + verb + "通道" + channelName(address, channelOfSlot(slot)) + "出错";
     station.ui.history.push_back(line);
@@ -29,15 +29,15 @@ void refuse(Station& station, int slot, const std::string& verb)
 void resetChannel(Station& station, int slot)
 {
     const int n = channelOfSlot(slot);
-    CurveGraph& graph = station.ui.graphs[static_cast<size_t>(deviceOfSlot(slot))];
+    CurveGraph& graph = station.ui.graphs[deviceOfSlot(slot)];
     graph.Clear(2 * n);
     graph.Clear(2 * n + 1);
     graph.setMinX(0);
 
-    RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
+    RunSlot& run = station.run.slots[slot];
     run.timeAxisEnd = 0;
     run.volTop = run.volBottom = run.curTop = run.curBottom = 0;
-    SlotLink& link = station.link.slots[static_cast<size_t>(slot)];
+    SlotLink& link = station.link.slots[slot];
     link.capacity = link.capacityWrap = link.energy = 0;
     run.energyOffset = 0;
     run.stepSeconds = 0;
@@ -48,7 +48,7 @@ void resetChannel(Station& station, int slot)
 
 void startChannel(Station& station, int slot)
 {
-    RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
+    RunSlot& run = station.run.slots[slot];
     if (run.voltageError) {
         refuse(station, slot, "启动");
         return;
@@ -57,7 +57,7 @@ void startChannel(Station& station, int slot)
     run.testSeconds = 0;
     run.resume = false;
     run.busy = true;
-    const int startStep = station.program.startStep[static_cast<size_t>(slot)];
+    const int startStep = station.program.startStep[slot];
     run.currentStep = startStep >= 1 ? startStep : 1;
     run.loopPass = 1;
     run.backupBase = backupBaseName(station, slot);
@@ -66,15 +66,14 @@ void startChannel(Station& station, int slot)
 
 void continueChannel(Station& station, int slot)
 {
-    const auto s = static_cast<size_t>(slot);
-    RunSlot& run = station.run.slots[s];
+    RunSlot& run = station.run.slots[slot];
     if (run.voltageError) {
         refuse(station, slot, "继续");
         return;
     }
     resetChannel(station, slot);
     run.currentStep = 1;
-    station.program.startStep[s] = 1;
+    station.program.startStep[slot] = 1;
     run.loopPass = 1;
     const std::string base = backupBaseName(station, slot);
 
@@ -84,16 +83,16 @@ void continueChannel(Station& station, int slot)
     const RestoreOutcome results = restoreResults(station, slot, base + ".bk1");
     if (results == RestoreOutcome::Unreadable)
         return;
-    const DeviceEntry& device = station.link.devices[static_cast<size_t>(deviceOfSlot(slot))];
-    const VoltageWindow window = voltageWindow(station.program.gridRun[s], device);
-    station.program.upperVoltageLimit[s] = window.upper;
-    station.program.lowerVoltageLimit[s] = window.lower;
+    const DeviceEntry& device = station.link.devices[deviceOfSlot(slot)];
+    const VoltageWindow window = voltageWindow(station.program.gridRun[slot], device);
+    station.program.upperVoltageLimit[slot] = window.upper;
+    station.program.lowerVoltageLimit[slot] = window.lower;
 
     // Without the results there is no telling where the test stood, and without the
     // program there is nothing to run: either way the channel stays idle.
     if (program == RestoreOutcome::Missing || results == RestoreOutcome::Missing)
         return;
-    if (run.loopPass <= station.program.loopCount[s]) {
+    if (run.loopPass <= station.program.loopCount[slot]) {
         run.busy = true;
         run.resume = true;
         run.backupBase = base;
@@ -103,10 +102,10 @@ void continueChannel(Station& station, int slot)
 void stopChannel(Station& station, int slot)
 {
     AddCmd(station, slot, kQueueStop);
-    RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
+    RunSlot& run = station.run.slots[slot];
     run.busy = false;
     for (int row = 1; row <= kStepRows; ++row)
-        run.stepRowColor[static_cast<size_t>(row)] = kColorButtonFace;
+        run.stepRowColor[row] = kColorButtonFace;
     autoSave(station, slot);
 }
 

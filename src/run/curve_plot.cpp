@@ -62,10 +62,10 @@ void fitAxis(CurveGraph& graph, int axis, float top, float bottom)
 
 void plot(Station& station, int slot, int seconds, float voltage, float current, bool selected)
 {
-    RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
+    RunSlot& run = station.run.slots.at(slot);
     const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
-    const DeviceEntry& dev = station.link.devices.at(static_cast<size_t>(d));
-    CurveGraph& graph = station.ui.graphs.at(static_cast<size_t>(d));
+    const DeviceEntry& dev = station.link.devices.at(d);
+    CurveGraph& graph = station.ui.graphs.at(d);
     if (seconds > run.timeAxisEnd)
         run.timeAxisEnd = seconds;
     widen(run.volTop, run.volBottom, voltage);
@@ -99,8 +99,8 @@ void curveRoutine(Station& station, int slot, int seconds, float voltage, float 
 
 void fitAxes(Station& station, int slot)
 {
-    const RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
-    CurveGraph& graph = station.ui.graphs.at(static_cast<size_t>(deviceOfSlot(slot)));
+    const RunSlot& run = station.run.slots.at(slot);
+    CurveGraph& graph = station.ui.graphs.at(deviceOfSlot(slot));
     if (graph.MaxX() < float(run.timeAxisEnd) || graph.MaxX() > float(run.timeAxisEnd + kTimeLead))
         graph.setMaxX(float(run.timeAxisEnd + kTimeLead));
     fitAxis(graph, 0, run.volTop, run.volBottom);

@@ -90,10 +90,8 @@ struct View {
     TextGrid& grid;
 
     View(Station& st, int s)
-            : station(st), slot(s), dev(st.link.devices.at(static_cast<size_t>(deviceOfSlot(s)))),
-              link(st.link.slots.at(static_cast<size_t>(s))), run(st.run.slots.at(static_cast<size_t>(s))),
-              tile(st.ui.panels.at(static_cast<size_t>(deviceOfSlot(s)))
-                       .tiles.at(static_cast<size_t>(channelOfSlot(s)))),
+            : station(st), slot(s), dev(st.link.devices.at(deviceOfSlot(s))), link(st.link.slots.at(s)),
+              run(st.run.slots.at(s)), tile(st.ui.panels.at(deviceOfSlot(s)).tiles.at(channelOfSlot(s))),
               grid(st.ui.gridView)
     {
     }
@@ -109,8 +107,8 @@ struct View {
 
     void checkVoltage()
     {
-        const float upper = station.program.upperVoltageLimit.at(static_cast<size_t>(slot));
-        const float lower = station.program.lowerVoltageLimit.at(static_cast<size_t>(slot));
+        const float upper = station.program.upperVoltageLimit.at(slot);
+        const float lower = station.program.lowerVoltageLimit.at(slot);
         const float v = link.voltage;
         const bool outsideWindow =
             charging() && run.stepSeconds > run.resumedStepSeconds + kVoltageSettleSeconds && (v < lower || v > upper);

@@ -16,18 +16,18 @@ namespace {
 
 void record(Station& station, int slot)
 {
-    const RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
-    const SlotLink& link = station.link.slots.at(static_cast<size_t>(slot));
+    const RunSlot& run = station.run.slots.at(slot);
+    const SlotLink& link = station.link.slots.at(slot);
     const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
-    const DeviceEntry& dev = station.link.devices.at(static_cast<size_t>(d));
+    const DeviceEntry& dev = station.link.devices.at(d);
     // A reading above the device's rating is an error, not a sample.
     if (!run.busy || link.voltage > dev.maxVoltage)
         return;
-    const bool selected = station.ui.panels.at(static_cast<size_t>(d)).tiles.at(static_cast<size_t>(n)).sel;
+    const bool selected = station.ui.panels.at(d).tiles.at(n).sel;
     curveRoutine(station, slot, run.testSeconds, link.voltage, link.current, selected);
     if (run.backupBase.empty())
         return;
-    const CurveGraph& graph = station.ui.graphs.at(static_cast<size_t>(d));
+    const CurveGraph& graph = station.ui.graphs.at(d);
     const float seconds = graph.DpX(2 * n, graph.DpCnt(2 * n) - 1);
     if (!appendSample(run.backupBase, sampleLine(seconds, link.current, link.voltage, dev.readingCurrentScale)))
         throw std::runtime_error("cannot append to " + run.backupBase + ".bk0");

@@ -29,8 +29,8 @@ void errorStop(Station& station, int slot, const std::string& logWord, const std
 // Phase 1 while the device does not report the output on.
 void startingTick(Station& station, int slot)
 {
-    RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
-    if (station.link.slots[static_cast<size_t>(slot)].startMode != kModeRest) {
+    RunSlot& run = station.run.slots[slot];
+    if (station.link.slots[slot].startMode != kModeRest) {
         // A start the device missed is sent again every second.
         AddCmd(station, slot, kQueueStart);
         return;
@@ -45,8 +45,8 @@ void startingTick(Station& station, int slot)
 // Phase 1 or 2 while the device reports the output on.
 void runningTick(Station& station, int slot)
 {
-    RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
-    const SlotLink& link = station.link.slots[static_cast<size_t>(slot)];
+    RunSlot& run = station.run.slots[slot];
+    const SlotLink& link = station.link.slots[slot];
     ++run.stepSeconds;
     ++run.testSeconds;
     if (run.stepTimeLimit > 0 && run.stepSeconds >= run.stepTimeLimit)
@@ -62,11 +62,10 @@ void runningTick(Station& station, int slot)
 
 void channelTurn(Station& station, int slot)
 {
-    const RunSlot& run = station.run.slots[static_cast<size_t>(slot)];
+    const RunSlot& run = station.run.slots[slot];
     if (!run.busy)
         return;
-    if (station.link.slots[static_cast<size_t>(slot)].running &&
-        (run.phase == kPhaseStarting || run.phase == kPhaseRunning)) {
+    if (station.link.slots[slot].running && (run.phase == kPhaseStarting || run.phase == kPhaseRunning)) {
         runningTick(station, slot);
         return;
     }
@@ -91,10 +90,10 @@ void runTick(Station& station)
 {
     reportFailedSaves(station);
     for (int d = 0; d < kMaxDevices; ++d) {
-        if (station.link.devices[static_cast<size_t>(d)].modelCode == 0)
+        if (station.link.devices[d].modelCode == 0)
             continue;
         for (int n = 0; n < kChannelsPerDevice; ++n) {
-            if (!station.ui.panels[static_cast<size_t>(d)].Conn[static_cast<size_t>(n)])
+            if (!station.ui.panels[d].Conn[n])
                 continue;
             const int s = slotOf(d, n);
             // A failure ends this channel's turn only: a channel that fails at every tick

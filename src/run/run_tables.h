@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <string>
 
 #include "common/text_grid.h"
@@ -42,7 +41,7 @@ struct RunSlot {
     // The step results table (gridList): row 0 fixed, results from row 1.
     TextGrid gridList;
     // Background colour of column 0 of step-table rows 1..10 (index 0 unused).
-    std::array<int, kStepRows + 1> stepRowColor{};
+    IndexTable<int, kStepRows + 1> stepRowColor{};
 
     RunSlot()
     {
@@ -52,7 +51,7 @@ struct RunSlot {
 };
 
 struct RunTables {
-    std::array<RunSlot, kSlotTableSize> slots{};
+    IndexTable<RunSlot, kSlotTableSize> slots{};
     bool autoSave = false;  // the "自动保存" menu check mark
 };
 

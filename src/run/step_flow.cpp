@@ -83,8 +83,8 @@ bool stopAccepted(const SlotLink& link, const RunSlot& run)
 
 void rejectStop(Station& station, int slot)
 {
-    RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
-    const SlotLink& link = station.link.slots.at(static_cast<size_t>(slot));
+    RunSlot& run = station.run.slots.at(slot);
+    const SlotLink& link = station.link.slots.at(slot);
     stopChannel(station, slot);
     const bool charge = link.startMode == kModeCharge;
     const float value = charge ? run.lastRunningCurrent : run.lastRunningVoltage;
@@ -96,12 +96,11 @@ void rejectStop(Station& station, int slot)
 
 void advance(Station& station, int slot)
 {
-    RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
-    const size_t s = static_cast<size_t>(slot);
-    if (run.currentStep < station.program.stepCount.at(s)) {
+    RunSlot& run = station.run.slots.at(slot);
+    if (run.currentStep < station.program.stepCount.at(slot)) {
         ++run.currentStep;
         setGridRows(run.gridList, run.gridList.rows + 1);
-    } else if (run.loopPass < station.program.loopCount.at(s)) {
+    } else if (run.loopPass < station.program.loopCount.at(slot)) {
         ++run.loopPass;
         run.currentStep = 1;
         setGridRows(run.gridList, run.gridList.rows + 1);
@@ -115,7 +114,7 @@ void advance(Station& station, int slot)
 
 void completeStep(Station& station, int slot)
 {
-    RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
+    RunSlot& run = station.run.slots.at(slot);
     if (!run.backupBase.empty() &&
         !appendResult(run.backupBase, resultLine(run.gridList, currentResultRow(run.gridList))))
         throw std::runtime_error("cannot append to " + run.backupBase + ".bk1");
@@ -127,9 +126,9 @@ void completeStep(Station& station, int slot)
 
 void loadStep(Station& station, int slot)
 {
-    RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
-    SlotLink& link = station.link.slots.at(static_cast<size_t>(slot));
-    const TextGrid& table = station.program.gridRun.at(static_cast<size_t>(slot));
+    RunSlot& run = station.run.slots.at(slot);
+    SlotLink& link = station.link.slots.at(slot);
+    const TextGrid& table = station.program.gridRun.at(slot);
     const int row = run.currentStep;
     const std::string& label = table.at(row, kColMode);
 
@@ -167,14 +166,14 @@ void loadStep(Station& station, int slot)
     run.phase = kPhaseStarting;
     run.testFinished = false;
     for (int r = 1; r <= kStepRows; ++r)
-        run.stepRowColor.at(static_cast<size_t>(r)) = r == row ? stepColor(link.startMode) : kColorButtonFace;
+        run.stepRowColor.at(r) = r == row ? stepColor(link.startMode) : kColorButtonFace;
 }
 
 void endOfStep(Station& station, int slot)
 {
-    const RunSlot& run = station.run.slots.at(static_cast<size_t>(slot));
+    const RunSlot& run = station.run.slots.at(slot);
     const bool stoppedEarly = run.stepTimeLimit > 0 && run.stepSeconds < run.stepTimeLimit;
-    if (stoppedEarly && !stopAccepted(station.link.slots.at(static_cast<size_t>(slot)), run))
+    if (stoppedEarly && !stopAccepted(station.link.slots.at(slot), run))
         rejectStop(station, slot);
     else
         completeStep(station, slot);

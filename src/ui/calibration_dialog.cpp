@@ -61,8 +61,7 @@ CalibrationDialog::CalibrationDialog(Station& station, QWidget* parent) : QDialo
 bool CalibrationDialog::openForSelection()
 {
     const int d = station_.ui.currentDevice, n = station_.ui.selectedChannel;
-    const bool exists = d >= 0 && d < kMaxDevices && n >= 0 && n < kChannelsPerDevice &&
-                        station_.ui.panels[static_cast<size_t>(d)].Conn[static_cast<size_t>(n)];
+    const bool exists = d >= 0 && d < kMaxDevices && n >= 0 && n < kChannelsPerDevice && station_.ui.panels[d].Conn[n];
     if (!exists || open_)
         return false;
     show();
@@ -111,7 +110,7 @@ const DeviceEntry& CalibrationDialog::targetDevice() const
 {
     static const DeviceEntry none;
     const int slot = targetSlot();
-    return slot < 0 ? none : station_.link.devices[static_cast<size_t>(slot / kChannelsPerDevice)];
+    return slot < 0 ? none : station_.link.devices[slot / kChannelsPerDevice];
 }
 
 void CalibrationDialog::refreshForTarget()
@@ -146,8 +145,8 @@ void CalibrationDialog::pressPoint(const Point& p)
     const int slot = targetSlot();
     if (slot < 0)
         return;
-    const CalCheck check = checkCalibrationPoint(p.point, ss(p.field->text()), targetDevice(),
-                                                 station_.link.slots[static_cast<size_t>(slot)]);
+    const CalCheck check =
+        checkCalibrationPoint(p.point, ss(p.field->text()), targetDevice(), station_.link.slots[slot]);
     if (!check.ok()) {
         showMessage(check.message, MsgIcon::Error);
         return;

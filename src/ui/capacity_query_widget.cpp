@@ -19,7 +19,7 @@ CapacityQueryWidget::CapacityQueryWidget(const Station& station, QWidget* parent
     lastCycle_ = box("cboCycTo", "终止循环", grid, 3);
     type_ = box("cboType", "类型", grid, 4);
     for (int d : presentDevices(station)) {
-        const QString text = QString::number(station.link.devices[static_cast<size_t>(d)].busAddress + 1);
+        const QString text = QString::number(station.link.devices[d].busAddress + 1);
         firstDevice_->addItem(text, d);
         lastDevice_->addItem(text, d);
     }

@@ -239,7 +239,7 @@ const DeviceEntry& StepEditorDialog::device() const
 {
     static const DeviceEntry none;
     const int d = editor_.device();
-    return d >= 0 && d < kMaxDevices ? station_.link.devices[static_cast<size_t>(d)] : none;
+    return d >= 0 && d < kMaxDevices ? station_.link.devices[d] : none;
 }
 
 void StepEditorDialog::leaveField(StepField f, QLineEdit* edit)
@@ -284,7 +284,7 @@ void StepEditorDialog::saveFile()
 
 void StepEditorDialog::copyProgram(int slot)
 {
-    editor_.copyFrom(station_.program.gridRun.at(static_cast<size_t>(slot)));
+    editor_.copyFrom(station_.program.gridRun.at(slot));
     showEditor();
 }
 

@@ -54,12 +54,12 @@ void startUpStation(Station& station)
     ui.currentDevice = -1;
     ui.selectedChannel = -1;
     for (int d = 0; d < kMaxDevices; ++d) {
-        for (auto& tile : ui.panels[static_cast<size_t>(d)].tiles) {
+        for (auto& tile : ui.panels[d].tiles) {
             tile.Txt.clear();
             tile.Color = kColorLampOff;
             tile.Enable = false;
         }
-        DeviceEntry& dev = station.link.devices[static_cast<size_t>(d)];
+        DeviceEntry& dev = station.link.devices[d];
         dev = DeviceEntry{};
         dev.busAddress = d;
     }

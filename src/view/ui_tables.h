@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -27,8 +26,8 @@ struct TileState {
 
 // One device panel: eight tiles and the flags of the channels that exist.
 struct PanelState {
-    std::array<TileState, kChannelsPerDevice> tiles{};
-    std::array<bool, kChannelsPerDevice> Conn{};
+    IndexTable<TileState, kChannelsPerDevice> tiles{};
+    ChannelFlags Conn{};
     bool Bold = false;
 };
 
@@ -38,13 +37,13 @@ struct TreeNode {
 };
 
 struct UiTables {
-    std::array<PanelState, kMaxDevices> panels{};
+    IndexTable<PanelState, kMaxDevices> panels{};
     std::vector<std::string> lstDev;
     std::vector<TreeNode> treeDev;
     TextGrid gridView;
     // Fill colours of the four legend swatches (voltage, current, capacity, energy).
     int shpVol = 16744448, shpCur = 8421631, shpCap = 4210752, shpPwr = 4210752;
-    std::array<CurveGraph, kMaxDevices> graphs;  // one per device index
+    IndexTable<CurveGraph, kMaxDevices> graphs;  // one per device index
     std::vector<std::string> history;            // lstLog, the operator's history lines
     bool showCurveLabels = false;                // the curve-label option, key "SLA"
     int currentDevice = 0, selectedChannel = 0;

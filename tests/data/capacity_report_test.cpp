@@ -19,8 +19,8 @@ struct ReportBench : DataStation {
 
     void connect(int device, int channel, int loopPass = 1)
     {
-        station.ui.panels[static_cast<size_t>(device)].Conn[static_cast<size_t>(channel)] = true;
-        station.run.slots[static_cast<size_t>(slotOf(device, channel))].loopPass = loopPass;
+        station.ui.panels[device].Conn[channel] = true;
+        station.run.slots[slotOf(device, channel)].loopPass = loopPass;
     }
 
     // Rows of cycle, step, mode, capacity.
@@ -32,10 +32,7 @@ struct ReportBench : DataStation {
                       {rows[r][0], rows[r][1], rows[r][2], rows[r][3], "0.000", "0:01:00"});
     }
 
-    int colour(int device, int channel) const
-    {
-        return station.ui.panels[static_cast<size_t>(device)].tiles[static_cast<size_t>(channel)].ChnColor;
-    }
+    int colour(int device, int channel) const { return station.ui.panels[device].tiles[channel].ChnColor; }
 };
 
 CapacityQuery everything(CapacityType type = CapacityType::All) { return {0, 1, 1, 99, type}; }
@@ -53,7 +50,7 @@ TEST(CapacityReportTest, OfferedCyclesFollowTheSlowestConnectedChannel)
     EXPECT_EQ(range(0, 1), std::pair(1, 1));  // nothing connected
     b.connect(0, 3, 15);
     b.connect(1, 0, 40);
-    b.station.run.slots[static_cast<size_t>(slotOf(1, 5))].loopPass = 2;  // not connected: not counted
+    b.station.run.slots[slotOf(1, 5)].loopPass = 2;  // not connected: not counted
     EXPECT_EQ(range(0, 1), std::pair(5, 15));
     EXPECT_EQ(range(1, 1), std::pair(30, 40));
     EXPECT_EQ(range(1, 0), std::pair(1, 1));  // a first device after the last: no devices

@@ -28,7 +28,7 @@ struct DataStation {
 
     void addDevice(int device, const std::string& model, int busAddress, int readingCurrentScale)
     {
-        klv::DeviceEntry& entry = station.link.devices[static_cast<size_t>(device)];
+        klv::DeviceEntry& entry = station.link.devices[device];
         entry.modelCode = 1;
         entry.modelName = model;
         entry.busAddress = busAddress;
@@ -38,16 +38,16 @@ struct DataStation {
     // Step rows from row 1: mode, set current, set voltage, end current, time/count.
     void setProgram(int slot, const std::vector<std::array<std::string, 5>>& rows, int stepCount)
     {
-        klv::TextGrid& table = station.program.gridRun[static_cast<size_t>(slot)];
+        klv::TextGrid& table = station.program.gridRun[slot];
         for (size_t r = 0; r < rows.size(); ++r)
             for (int c = 0; c < 5; ++c)
                 table.at(static_cast<int>(r) + 1, c + 1) = rows[r][static_cast<size_t>(c)];
-        station.program.stepCount[static_cast<size_t>(slot)] = stepCount;
+        station.program.stepCount[slot] = stepCount;
     }
 
     void addPoint(int slot, float seconds, float current, float voltage)
     {
-        klv::CurveGraph& graph = station.ui.graphs[static_cast<size_t>(slot / klv::kChannelsPerDevice)];
+        klv::CurveGraph& graph = station.ui.graphs[slot / klv::kChannelsPerDevice];
         const int n = slot % klv::kChannelsPerDevice;
         graph.AddXY(2 * n, seconds, voltage);
         graph.AddXY(2 * n + 1, seconds, current);
@@ -56,14 +56,14 @@ struct DataStation {
     // Room for this many result rows; the table starts empty.
     void growResults(int slot, int rows)
     {
-        klv::TextGrid& grid = station.run.slots[static_cast<size_t>(slot)].gridList;
+        klv::TextGrid& grid = station.run.slots[slot].gridList;
         if (rows + 1 > grid.rows)
             grid.resize(rows + 2, grid.cols);
     }
 
     void setResult(int slot, int row, const std::array<std::string, 6>& cells)
     {
-        klv::TextGrid& grid = station.run.slots[static_cast<size_t>(slot)].gridList;
+        klv::TextGrid& grid = station.run.slots[slot].gridList;
         for (int c = 0; c < 6; ++c)
             grid.at(row, c) = cells[static_cast<size_t>(c)];
     }

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         return 0;
     // Byte 0: the model code; byte 1: device, poll toggle and whether the step has begun.
     const int device = data[1] % kMaxDevices;
-    DeviceEntry& dev = station.link.devices[static_cast<size_t>(device)];
+    DeviceEntry& dev = station.link.devices[device];
     dev.modelCode = data[0];
     dev.busAddress = device;
     applyModelRow(dev);
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     }
     fuzz::require(notified <= kChannelsPerDevice, "at most one notice a channel");
     for (int s = 0; s < kSlotTableSize; ++s) {
-        const SlotLink& slot = station.link.slots[static_cast<size_t>(s)];
+        const SlotLink& slot = station.link.slots[s];
         for (float v : {slot.current, slot.voltage, slot.capacity, slot.energy, slot.capacityWrap})
             fuzz::require(std::isfinite(v) && v >= 0, "finite readings");
         if (s / kChannelsPerDevice != device)

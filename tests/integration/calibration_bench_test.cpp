@@ -25,18 +25,18 @@ TEST(CalibrationBenchTest, LowCurrentPointReachesEachModelInItsOwnUnit)
     // A 1 A discharge on channel 1 of every unit, so that the current point is plausible.
     for (int d = 0; d < 3; ++d) {
         const int s = slotOf(d, 0);
-        SlotLink& slot = station.link.slots[static_cast<size_t>(s)];
+        SlotLink& slot = station.link.slots[s];
         slot.startMode = kModeDischarge;
         slot.startCurrent = 1.0f;
-        slot.startVoltage = station.link.devices[static_cast<size_t>(d)].minVoltage;
+        slot.startVoltage = station.link.devices[d].minVoltage;
         slot.startEndCurrent = 0;
-        station.run.slots[static_cast<size_t>(s)].stepSeconds = 1;  // readings count from the first second
+        station.run.slots[s].stepSeconds = 1;  // readings count from the first second
         AddCmd(station, s, kQueueStart);
-        station.ui.panels[static_cast<size_t>(d)].Conn[0] = true;
+        station.ui.panels[d].Conn[0] = true;
     }
     auto flowing = [&] {
         for (int d = 0; d < 3; ++d)
-            if (std::abs(station.link.slots[static_cast<size_t>(slotOf(d, 0))].current - 1.0f) > 0.001f)
+            if (std::abs(station.link.slots[slotOf(d, 0)].current - 1.0f) > 0.001f)
                 return false;
         return true;
     };

@@ -26,7 +26,7 @@ struct CommandSetTest : ::testing::Test {
         applyModelRow(station.link.devices[0]);
         station.onLiveData = [this](int slot) { notified.push_back(slot); };
     }
-    SlotLink& slot(int s) { return station.link.slots[static_cast<size_t>(s)]; }
+    SlotLink& slot(int s) { return station.link.slots[s]; }
     // An answer frame of the given entries for device 0.
     Bytes answer(const std::vector<Bytes>& entries)
     {

@@ -89,13 +89,13 @@ struct DecoderFuzz : ::testing::Test {
 
     void useModel(int device, int code)
     {
-        DeviceEntry& dev = station.link.devices[static_cast<size_t>(device)];
+        DeviceEntry& dev = station.link.devices[device];
         dev.modelCode = static_cast<std::uint8_t>(code);
         dev.busAddress = device;
         applyModelRow(dev);
         // Readings left by a model with a wider current range would not fit this one.
         for (int n = 0; n < kChannelsPerDevice; ++n)
-            station.link.slots[static_cast<size_t>(slotOf(device, n))] = SlotLink{};
+            station.link.slots[slotOf(device, n)] = SlotLink{};
     }
 
     // Decoding may update the readings or stop at an unrepresentable current; any other
@@ -117,11 +117,10 @@ struct DecoderFuzz : ::testing::Test {
     void expectReadingsDecodable(int device, const std::array<SlotLink, kSlotTableSize>& before,
                                  const std::string& what)
     {
-        const double currentCeiling = station.link.devices[static_cast<size_t>(device)].readingCurrentScale == 1000
-                                          ? kCurrentCeilingMilli
-                                          : kCurrentCeilingCenti;
+        const double currentCeiling =
+            station.link.devices[device].readingCurrentScale == 1000 ? kCurrentCeilingMilli : kCurrentCeilingCenti;
         for (int s = 0; s < kSlotTableSize; ++s) {
-            const SlotLink& now = station.link.slots[static_cast<size_t>(s)];
+            const SlotLink& now = station.link.slots[s];
             const SlotLink& was = before[static_cast<size_t>(s)];
             if (s / kChannelsPerDevice != device || s >= kUsedSlots) {
                 EXPECT_EQ(now.current, was.current) << what << " slot " << s;
@@ -152,7 +151,7 @@ struct DecoderFuzz : ::testing::Test {
     {
         // Noise wraps the capacity often; a fresh offset keeps the float sum exact.
         for (int n = 0; n < kChannelsPerDevice; ++n)
-            station.link.slots[static_cast<size_t>(slotOf(device, n))].capacityWrap = 0;
+            station.link.slots[slotOf(device, n)].capacityWrap = 0;
         auto before = station.link.slots;
         notified.clear();
         decodeExpectingOnlyAnswerFailure(device, answer);
@@ -196,7 +195,7 @@ TEST_F(DecoderFuzz, ChannelAnswerOfRandomBytesForEveryModel)
                     if (k % 2 == 1 && length > 4)
                         b[4] = kCmdStatus;
                     for (int s = 0; s < kSlotTableSize; ++s)
-                        station.run.slots[static_cast<size_t>(s)].stepSeconds = k < 2 ? 0 : 5;
+                        station.run.slots[s].stepSeconds = k < 2 ? 0 : 5;
                     station.link.pollToggle = k % 2;
                     fuzzDecode(device, b, "model " + std::to_string(code) + " length " + std::to_string(length));
                 }
@@ -212,7 +211,7 @@ TEST_F(DecoderFuzz, AnswersWithRandomEntryBytesWholeAndCutAtEveryLength)
         for (int round = 0; round < 6; ++round) {
             Bytes whole = randomEntryAnswer();
             for (int s = 0; s < kSlotTableSize; ++s)
-                station.run.slots[static_cast<size_t>(s)].stepSeconds = round % 2 == 0 ? 3 : 0;
+                station.run.slots[s].stepSeconds = round % 2 == 0 ? 3 : 0;
             for (size_t cut = 0; cut <= whole.size(); ++cut)
                 fuzzDecode(0, Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut)),
                            "model " + std::to_string(code) + " cut " + std::to_string(cut));
@@ -245,7 +244,7 @@ TEST_F(DecoderFuzz, TruncatedIdleAnswerUpdatesExactlyTheWholeEntries)
         const size_t entries = cut < 4 ? 0 : std::min<size_t>((cut - 4) / 10, kChannelsPerDevice);
         ASSERT_EQ(notified.size(), entries) << "cut " << cut;
         for (int n = 0; n < kChannelsPerDevice; ++n) {
-            const SlotLink& s = station.link.slots[static_cast<size_t>(n)];
+            const SlotLink& s = station.link.slots[n];
             if (static_cast<size_t>(n) < entries) {
                 EXPECT_FLOAT_EQ(s.current, 0.1f * static_cast<float>(n + 1)) << "cut " << cut;
                 EXPECT_FLOAT_EQ(s.voltage, 3.0f + 0.001f * static_cast<float>(n)) << "cut " << cut;

@@ -254,8 +254,8 @@ TEST_F(IniBadInputBench, APortThatVanishesDuringAWaitEndsOnlyThatTick)
     EXPECT_EQ(report.answersDecoded, 1);  // the first answer was taken before the port went
     EXPECT_FALSE(report.timerOff);
     for (int d = 0; d < 3; ++d) {
-        EXPECT_EQ(station.link.devices[static_cast<size_t>(d)].timeoutCount, 0) << "device " << d;
-        EXPECT_FALSE(station.link.devices[static_cast<size_t>(d)].offline) << "device " << d;
+        EXPECT_EQ(station.link.devices[d].timeoutCount, 0) << "device " << d;
+        EXPECT_FALSE(station.link.devices[d].offline) << "device " << d;
     }
     EXPECT_EQ(station.link.pollToggle, 0);
     EXPECT_TRUE(klvLogLines().empty());

@@ -19,7 +19,7 @@ TEST(StepProgram, TablesStartEmptyWithTitlesNumbersAndTheDefaultWindow)
 {
     ProgramTables program;
     for (int slot : {0, 47, 48}) {
-        const TextGrid& table = program.gridRun[static_cast<size_t>(slot)];
+        const TextGrid& table = program.gridRun[slot];
         ASSERT_EQ(table.rows, 11);
         ASSERT_EQ(table.cols, 6);
         EXPECT_EQ(table.at(0, 0), "工步");
@@ -33,11 +33,11 @@ TEST(StepProgram, TablesStartEmptyWithTitlesNumbersAndTheDefaultWindow)
             for (int c = 1; c <= 5; ++c)
                 EXPECT_TRUE(table.at(r, c).empty());
         }
-        EXPECT_EQ(program.stepCount[static_cast<size_t>(slot)], 0);
-        EXPECT_EQ(program.loopCount[static_cast<size_t>(slot)], 0);
-        EXPECT_EQ(program.startStep[static_cast<size_t>(slot)], 0);
-        EXPECT_EQ(program.upperVoltageLimit[static_cast<size_t>(slot)], 4.55f);
-        EXPECT_EQ(program.lowerVoltageLimit[static_cast<size_t>(slot)], 1.5f);
+        EXPECT_EQ(program.stepCount[slot], 0);
+        EXPECT_EQ(program.loopCount[slot], 0);
+        EXPECT_EQ(program.startStep[slot], 0);
+        EXPECT_EQ(program.upperVoltageLimit[slot], 4.55f);
+        EXPECT_EQ(program.lowerVoltageLimit[slot], 1.5f);
     }
 }
 

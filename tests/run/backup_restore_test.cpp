@@ -24,8 +24,8 @@ struct BackupRestoreTest : ChannelFixture {
         EXPECT_TRUE(writeLines(path, lines));
         return path;
     }
-    TextGrid& steps(int slot) { return station.program.gridRun[static_cast<size_t>(slot)]; }
-    RunSlot& run(int slot) { return station.run.slots[static_cast<size_t>(slot)]; }
+    TextGrid& steps(int slot) { return station.program.gridRun[slot]; }
+    RunSlot& run(int slot) { return station.run.slots[slot]; }
 };
 
 const std::string kBanner = "----------www.cellward.example--------------";

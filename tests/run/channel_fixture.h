@@ -19,13 +19,13 @@ struct ChannelFixture : BenchFixture {
     // with the step and loop count they give.
     void loadProgram(int slot, const std::vector<std::vector<std::string>>& rows)
     {
-        klv::TextGrid& table = station.program.gridRun[static_cast<size_t>(slot)];
+        klv::TextGrid& table = station.program.gridRun[slot];
         for (size_t r = 0; r < rows.size(); ++r)
             for (size_t c = 0; c < rows[r].size(); ++c)
                 table.at(static_cast<int>(r) + 1, static_cast<int>(c) + 1) = rows[r][c];
         const klv::StepCounts counts = klv::countSteps(table);
-        station.program.stepCount[static_cast<size_t>(slot)] = counts.stepCount;
-        station.program.loopCount[static_cast<size_t>(slot)] = counts.loopCount;
+        station.program.stepCount[slot] = counts.stepCount;
+        station.program.loopCount[slot] = counts.loopCount;
     }
 
     // The backup files of device index d, channel n on the fixture's port 1.

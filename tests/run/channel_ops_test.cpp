@@ -38,8 +38,8 @@ struct ChannelOpsTest : ChannelFixture {
         for (int s = 0; s < 2 * kChannelsPerDevice; ++s)
             loadProgram(s, {{"恒流放", "01.00", "02.75", "00.00", "0"}});
     }
-    RunSlot& run(int slot) { return station.run.slots[static_cast<size_t>(slot)]; }
-    TextGrid& steps(int slot) { return station.program.gridRun[static_cast<size_t>(slot)]; }
+    RunSlot& run(int slot) { return station.run.slots[slot]; }
+    TextGrid& steps(int slot) { return station.program.gridRun[slot]; }
     void writeBackup(int d, int n, const std::string& ext, const Lines& lines)
     {
         ASSERT_TRUE(writeLines(backupBase(d, n) + ext, lines));

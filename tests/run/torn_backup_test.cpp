@@ -58,7 +58,7 @@ struct TornBackupTest : ChannelFixture {
         bus.addUnit(0, 22);
         EXPECT_EQ(connect(), ConnectResult::Connected);
     }
-    RunSlot& run() { return station.run.slots[static_cast<size_t>(slot)]; }
+    RunSlot& run() { return station.run.slots[slot]; }
     int points() { return station.ui.graphs[0].DpCnt(0); }
 
     // The two backup files laid down whole (a test then cuts one with cutTo), and both
@@ -73,7 +73,7 @@ struct TornBackupTest : ChannelFixture {
     {
         run().gridList = TextGrid{};
         run().gridList.resize(kResultRowsAtStart, kResultColumns);
-        station.program.gridRun[static_cast<size_t>(slot)] = newStepTable();
+        station.program.gridRun[slot] = newStepTable();
         run().busy = false;
         run().resume = false;
     }
@@ -257,16 +257,16 @@ TEST_F(TornBackupTest, BadInputEndsTheReadingAsItsRulesSay)
             writeBytes(base + (f == 0 ? ".bk0" : ".bk1"), bytes);
         }
         EXPECT_NO_THROW(continueChannel(station, slot));
-        const int stepCount = station.program.stepCount[static_cast<size_t>(slot)];
+        const int stepCount = station.program.stepCount[slot];
         EXPECT_GE(stepCount, 0);
         EXPECT_LE(stepCount, kStepRows);
-        EXPECT_EQ(station.program.gridRun[static_cast<size_t>(slot)].rows, kStepRows + 1);
+        EXPECT_EQ(station.program.gridRun[slot].rows, kStepRows + 1);
         // The results are only read after the samples; a test that goes on read both.
         const std::string bk0 = bytesOf(base + ".bk0"), bk1 = bytesOf(base + ".bk1");
         EXPECT_TRUE(bk0.empty() || bk0.back() == '\n');
         if (run().busy) {
             EXPECT_TRUE(bk1.empty() || bk1.back() == '\n');
-            EXPECT_LE(run().loopPass, station.program.loopCount[static_cast<size_t>(slot)]);
+            EXPECT_LE(run().loopPass, station.program.loopCount[slot]);
         }
     }
 }

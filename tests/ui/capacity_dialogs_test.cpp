@@ -26,7 +26,7 @@ struct DialogBench : DataStation {
         addDevice(1, "TAL-M1", 4, 1000);
         station.ui.panels[0].Conn.fill(true);
         for (int i = 0; i < kChannelsPerDevice; ++i)
-            station.run.slots[static_cast<size_t>(i)].loopPass = 20;
+            station.run.slots[i].loopPass = 20;
         station.run.slots[1].loopPass = 15;
         growResults(1, 15);
         for (int c = 1; c <= 15; ++c)
@@ -121,9 +121,7 @@ TEST(CapacityDialogsTest, ScreeningChecksItsBoundsColoursTilesAndCloses)
     child<QPushButton>(dialog, "cmdOK").click();
     EXPECT_EQ(recoloured, 1);
     EXPECT_FALSE(dialog.isVisible());
-    const auto colour = [&](int channel) {
-        return b.station.ui.panels[0].tiles[static_cast<size_t>(channel)].ChnColor;
-    };
+    const auto colour = [&](int channel) { return b.station.ui.panels[0].tiles[channel].ChnColor; };
     EXPECT_EQ(colour(1), kScreenPass);
     EXPECT_EQ(colour(3), kScreenFail);  // disconnected, though its table holds a passing row
     EXPECT_EQ(colour(0), kScreenFail);  // no rows

@@ -49,7 +49,7 @@ struct StepEditorDialogTest : ChannelFixture {
             for (auto& tile : panel.tiles)
                 tile.sel = false;
         station.ui.currentDevice = d;
-        station.ui.panels[static_cast<size_t>(d)].tiles[static_cast<size_t>(n)].sel = true;
+        station.ui.panels[d].tiles[n].sel = true;
     }
 
     void click(const char* name) { child<QPushButton>(dialog, name)->click(); }
@@ -282,7 +282,7 @@ TEST_F(StepEditorDialogTest, ApplyingWhatADevicesRatingsRefuseNamesTheStepAndThe
     EXPECT_EQ(lastMessages(), std::vector<std::string>{"设备01 工步1：电流值超出范围（0.001～1 A）"});
     EXPECT_TRUE(dialog.isVisible());
     for (int s = 0; s < 16; ++s)
-        EXPECT_EQ(station.program.gridRun[static_cast<size_t>(s)].at(1, kColMode), "") << s;
+        EXPECT_EQ(station.program.gridRun[s].at(1, kColMode), "") << s;
 
     // A channel started meanwhile keeps its program.
     station.run.slots[slotOf(1, 6)].busy = true;
