@@ -5,11 +5,11 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "bench_station.h"
 #include "link/connection.h"
 #include "link/poll_cycle.h"
+#include "program/step_tables.h"
 #include "run/channel_ops.h"
 #include "run/live_data.h"
 #include "run/run_engine.h"
@@ -47,13 +47,9 @@ struct WeekBench {
             return false;
         klv::installLiveData(station);
         station.run.autoSave = true;
-        const std::vector<std::vector<std::string>> rows = {{"恒流放", "01.00", "02.75", "00.00", "0"},
-                                                            {"恒压充", "01.00", "04.20", "00.05", "0"},
-                                                            {"循环", "00.00", "00.00", "00.00", "99"}};
-        klv::TextGrid table = klv::newStepTable();
-        for (size_t r = 0; r < rows.size(); ++r)
-            for (size_t c = 0; c < rows[r].size(); ++c)
-                table.at(static_cast<int>(r) + 1, static_cast<int>(c) + 1) = rows[r][c];
+        const klv::TextGrid table = klv::test::stepTable({{"恒流放", "01.00", "02.75", "00.00", "0"},
+                                                          {"恒压充", "01.00", "04.20", "00.05", "0"},
+                                                          {"循环", "00.00", "00.00", "00.00", "99"}});
         for (int d = 0; d < klv::kMaxDevices; ++d)
             klv::applyProgram(station.program, station.link, d, table, 1, klv::kApplyAllTarget);
         for (int s = 0; s < kChannels; ++s)

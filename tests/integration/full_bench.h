@@ -6,6 +6,7 @@
 #include "link/poll_cycle.h"
 #include "program/step_apply.h"
 #include "program/step_program.h"
+#include "program/step_tables.h"
 #include "run/channel_ops.h"
 #include "run/live_data.h"
 #include "run/run_engine.h"
@@ -34,12 +35,9 @@ struct FullBench : BenchFixture {
 
     // Rows of five cells (mode, set current, set voltage, end current, time/count), applied to
     // every channel of every device and started.
-    void startAll(const std::vector<std::vector<std::string>>& rows)
+    void startAll(std::initializer_list<klv::test::StepRowTexts> rows)
     {
-        klv::TextGrid table = klv::newStepTable();
-        for (size_t r = 0; r < rows.size(); ++r)
-            for (size_t c = 0; c < rows[r].size(); ++c)
-                table.at(static_cast<int>(r) + 1, static_cast<int>(c) + 1) = rows[r][c];
+        const klv::TextGrid table = klv::test::stepTable(rows);
         for (int d = 0; d < klv::kMaxDevices; ++d)
             klv::applyProgram(station.program, station.link, d, table, 1, klv::kApplyAllTarget);
         for (int s = 0; s < kChannels; ++s)
