@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
 #include <algorithm>
@@ -31,12 +30,9 @@
 #include "bench_app.h"
 #include "link/connection.h"
 #include "link/poll_cycle.h"
-#include "link/port_map.h"
-#include "platform/ini_file.h"
-#include "platform/qt_event_pump.h"
-#include "platform/qt_serial_port.h"
 #include "platform/text_file.h"
 #include "platform/virtual_event_pump.h"
+#include "serial_station.h"
 #include "sim/sim_bus.h"
 #include "sim/sim_port.h"
 #include "sim_child.h"
@@ -46,7 +42,6 @@ namespace {
 
 using namespace klv;
 using namespace bench;
-using SteadyClock = std::chrono::steady_clock;
 
 constexpr double kByteMs = 11.0 * 1000.0 / 9600.0;  // start, 8 data, parity, stop at 9600 baud
 
@@ -263,45 +258,6 @@ void Poll_StationProcessCpu(benchmark::State& state)
 }
 BENCHMARK(Poll_StationProcessCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
-// A 10 ms timer's firings: the largest gap between two of them, split by
-// whether a poll tick was running at either end of the gap.
-struct Probe {
-    bool inTick = false;
-    bool lastInTick = false;
-    int fires = 0, firesInTicks = 0;
-    double maxGapMs = 0, maxGapInTicksMs = 0;
-    SteadyClock::time_point last{};
-
-    void fired()
-    {
-        const auto now = SteadyClock::now();
-        if (fires > 0) {
-            const double gap = std::chrono::duration<double, std::milli>(now - last).count();
-            maxGapMs = std::max(maxGapMs, gap);
-            if (inTick || lastInTick)
-                maxGapInTicksMs = std::max(maxGapInTicksMs, gap);
-        }
-        last = now;
-        lastInTick = inTick;
-        ++fires;
-        if (inTick)
-            ++firesInTicks;
-    }
-};
-
-// Run the event loop for a while with a 10 ms probe timer firing.
-void runWithProbe(Probe& probe, int seconds)
-{
-    QEventLoop loop;
-    QTimer timer;
-    timer.setInterval(10);
-    timer.setTimerType(Qt::PreciseTimer);  // measure the waits, not the timer's own slack
-    QObject::connect(&timer, &QTimer::timeout, [&probe] { probe.fired(); });
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    timer.start();
-    loop.exec();
-}
-
 // (d) Responsiveness while waiting: the real serial stack (QtSerialPort and
 // QtEventPump) polls klv-sim once a second for 20 s, every tick a toggle-0 tick
 // so that most of the time is spent inside waits, while a 10 ms timer keeps
@@ -321,17 +277,12 @@ void Poll_QtWaitResponsiveness(benchmark::State& state)
         Probe idle;
         runWithProbe(idle, kIdleSeconds);
 
-        ScratchFolder home;
-        SimChild sim(home.path());
-        if (!sim.started()) {
+        SerialStation bench;
+        if (!bench.sim.started()) {
             state.SkipWithError("klv-sim did not start");
             return;
         }
-        IniFile ini(home.path() + "/klv.ini");
-        QtSerialPort port([&ini](int n) { return portPath(ini, n, systemSerialPorts()); });
-        QtEventPump pump(port);
-        SystemClock clock;
-        Station station(home.path(), port, clock, pump);
+        Station& station = bench.station;
         if (connectBench(station, 1, scanRange(1, 6)) != ConnectResult::Connected) {
             state.SkipWithError("the station did not find the simulated units");
             return;
@@ -359,7 +310,7 @@ void Poll_QtWaitResponsiveness(benchmark::State& state)
         pollTimer.stop();
         const double wall = std::chrono::duration<double>(SteadyClock::now() - t0).count();
         state.SetIterationTime(wall);
-        port.close();
+        bench.port.close();
 
         state.counters["max_gap_ms"] = probe.maxGapMs;
         state.counters["max_gap_in_ticks_ms"] = probe.maxGapInTicksMs;

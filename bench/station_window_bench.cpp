@@ -5,20 +5,16 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 
 #include "bench_app.h"
 #include "link/poll_cycle.h"
-#include "link/port_map.h"
-#include "platform/qt_event_pump.h"
-#include "platform/qt_serial_port.h"
 #include "platform/virtual_event_pump.h"
 #include "program/program_tables.h"
 #include "run/bench_start.h"
 #include "run/run_engine.h"
+#include "serial_station.h"
 #include "sim/sim_bus.h"
 #include "sim/sim_port.h"
 #include "sim_child.h"
@@ -29,7 +25,6 @@ namespace {
 
 using namespace klv;
 using namespace bench;
-using SteadyClock = std::chrono::steady_clock;
 
 // Every present channel discharging at 0.5 A towards 2.5 V: a step that outlasts the run.
 void startEveryChannel(Station& station)
@@ -41,59 +36,48 @@ void startEveryChannel(Station& station)
     startSlots(station, slotsOfChannels(station, {}).value_or(std::vector<int>{}), &table, ChannelOp::Start);
 }
 
+// Shows the window connected to the units with every channel running; false, and the
+// benchmark skipped, when it did not connect.
+bool showRunning(benchmark::State& state, StationWindow& window, Station& station)
+{
+    window.show();
+    if (!window.connectTo(1)) {
+        state.SkipWithError("the window did not connect to the simulated units");
+        return false;
+    }
+    startEveryChannel(station);
+    return true;
+}
+
 // (a) The window on the real serial stack against klv-sim with six units at 9600 baud line
-// timing, all 48 channels running, for state.range(0) seconds. A zero-interval timer fires
-// whenever the event loop is free; max_gap_ms is the longest time between two firings, which
-// must stay under 50 ms. polls counts the poll ticks that took answers.
+// timing, all 48 channels running, for state.range(0) seconds. A 10 ms probe timer fires
+// whenever the event loop lets it; max_gap_ms is the longest time between two firings, which
+// must stay under 50 ms.
 void Window_EventLoopGap(benchmark::State& state)
 {
     ensureGuiApplication();
     for (auto _ : state) {
-        ScratchFolder home;
-        SimChild sim(home.path());
-        if (!sim.started()) {
+        SerialStation bench;
+        if (!bench.sim.started()) {
             state.SkipWithError("klv-sim did not start");
             return;
         }
-        IniFile ini(home.path() + "/klv.ini");
-        QtSerialPort port([&ini](int n) { return portPath(ini, n, systemSerialPorts()); });
-        QtEventPump pump(port);
-        SystemClock clock;
-        Station station(home.path(), port, clock, pump);
+        Station& station = bench.station;
         StationWindow window(station);
-        window.show();
-        if (!window.connectTo(1)) {
-            state.SkipWithError("the window did not connect to the simulated units");
+        if (!showRunning(state, window, station))
             return;
-        }
-        startEveryChannel(station);
 
-        double maxGapMs = 0;
-        long fires = 0;
-        SteadyClock::time_point last = SteadyClock::now();
-        QTimer probe;
-        probe.setInterval(0);
-        QObject::connect(&probe, &QTimer::timeout, [&] {
-            const auto now = SteadyClock::now();
-            maxGapMs = std::max(maxGapMs, std::chrono::duration<double, std::milli>(now - last).count());
-            last = now;
-            ++fires;
-        });
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(state.range(0)) * 1000, &loop, &QEventLoop::quit);
+        Probe probe;
         const auto t0 = SteadyClock::now();
-        last = t0;
-        probe.start();
-        loop.exec();
-        probe.stop();
+        runWithProbe(probe, static_cast<int>(state.range(0)));
         state.SetIterationTime(std::chrono::duration<double>(SteadyClock::now() - t0).count());
-        state.counters["max_gap_ms"] = maxGapMs;
-        state.counters["fires"] = static_cast<double>(fires);
+        state.counters["max_gap_ms"] = probe.maxGapMs;
+        state.counters["fires"] = probe.fires;
         state.counters["busy_channels"] = static_cast<double>(
             std::count_if(station.run.slots.begin(), station.run.slots.end(), [](const RunSlot& r) { return r.busy; }));
-        port.close();
-        if (maxGapMs >= 50.0)
-            std::fprintf(stderr, "Window_EventLoopGap: the event loop waited %.1f ms\n", maxGapMs);
+        bench.port.close();
+        if (probe.maxGapMs >= 50.0)
+            std::fprintf(stderr, "Window_EventLoopGap: the event loop waited %.1f ms\n", probe.maxGapMs);
     }
 }
 BENCHMARK(Window_EventLoopGap)->Arg(60)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
@@ -113,12 +97,8 @@ void Window_RunTickAndRepaint48(benchmark::State& state)
         bus.addUnit(a, kModels[a]);
     Station station(home.path(), port, clock, pump);
     StationWindow window(station);
-    window.show();
-    if (!window.connectTo(1)) {
-        state.SkipWithError("the window did not connect to the simulated units");
+    if (!showRunning(state, window, station))
         return;
-    }
-    startEveryChannel(station);
     const auto second = [&] {
         clock.advance(1000);
         station.link.pollToggle = 0;  // every tick brings fresh readings to show

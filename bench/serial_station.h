@@ -1,0 +1,73 @@
+#pragma once
+
+// What the event-loop benchmarks share: a station on the real serial stack against klv-sim,
+// and a probe timer that measures how long the event loop kept it waiting.
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+
+#include "link/port_map.h"
+#include "platform/clock.h"
+#include "platform/ini_file.h"
+#include "platform/qt_event_pump.h"
+#include "platform/qt_serial_port.h"
+#include "sim_child.h"
+#include "station.h"
+
+namespace bench {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// A station in a scratch folder on QSerialPort, the Qt event pump and the system clock,
+// with klv-sim's six units linked as COM1; check sim.started() before use.
+struct SerialStation {
+    ScratchFolder home;
+    SimChild sim{home.path()};
+    klv::IniFile ini{home.path() + "/klv.ini"};
+    klv::QtSerialPort port{[this](int n) { return klv::portPath(ini, n, klv::systemSerialPorts()); }};
+    klv::QtEventPump pump{port};
+    klv::SystemClock clock;
+    klv::Station station{home.path(), port, clock, pump};
+};
+
+// A 10 ms timer's firings: the largest gap between two of them, split by
+// whether a poll tick was running at either end of the gap.
+struct Probe {
+    bool inTick = false;
+    bool lastInTick = false;
+    int fires = 0, firesInTicks = 0;
+    double maxGapMs = 0, maxGapInTicksMs = 0;
+    SteadyClock::time_point last{};
+
+    void fired()
+    {
+        const auto now = SteadyClock::now();
+        if (fires > 0) {
+            const double gap = std::chrono::duration<double, std::milli>(now - last).count();
+            maxGapMs = std::max(maxGapMs, gap);
+            if (inTick || lastInTick)
+                maxGapInTicksMs = std::max(maxGapInTicksMs, gap);
+        }
+        last = now;
+        lastInTick = inTick;
+        ++fires;
+        if (inTick)
+            ++firesInTicks;
+    }
+};
+
+// Run the event loop for a while with a 10 ms probe timer firing.
+inline void runWithProbe(Probe& probe, int seconds)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setInterval(10);
+    timer.setTimerType(Qt::PreciseTimer);  // measure the waits, not the timer's own slack
+    QObject::connect(&timer, &QTimer::timeout, [&probe] { probe.fired(); });
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    timer.start();
+    loop.exec();
+}
+
+}  // namespace bench
