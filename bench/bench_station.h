@@ -14,7 +14,7 @@
 #include "data/data_loader.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "program/program_tables.h"
 #include "program/step_apply.h"
 #include "program/step_program.h"
@@ -68,7 +68,7 @@ struct TempHome {
 struct BenchStation {
     TempHome home;
     klv::VirtualClock clock{0, {2024, 3, 12, 9, 30, 5}};
-    klv::VirtualEventPump pump{clock};
+    klv::VirtualPortWait pump{clock};
     NullPort port;
     klv::Station station{home.path, port, clock, pump};
 

@@ -23,7 +23,7 @@
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 #include "platform/text_file.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "program/program_tables.h"
 #include "program/step_apply.h"
 #include "program/step_program.h"

@@ -9,7 +9,7 @@
 
 #include "link/command_set.h"
 #include "link/frame.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "station.h"
 
 using namespace klv;
@@ -38,7 +38,7 @@ private:
 // in a step so that status answers update current and voltage too.
 struct BenchStation {
     VirtualClock clock;
-    VirtualEventPump pump{clock};
+    VirtualPortWait pump{clock};
     NullPort port;
     Station station{"/nonexistent", port, clock, pump};
 

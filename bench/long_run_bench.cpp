@@ -29,7 +29,7 @@ constexpr int kDaySeconds = 24 * 3600;
 struct WeekBench {
     TempHome home;
     klv::VirtualClock clock{0};
-    klv::VirtualEventPump pump{clock};
+    klv::VirtualPortWait pump{clock};
     klv::sim::SimBus bus;
     klv::sim::SimPort port{bus, clock};
     klv::Station station{home.path, port, clock, pump};

@@ -7,28 +7,47 @@
 #include <algorithm>
 #include <chrono>
 
+#include "link/connection.h"
 #include "link/port_map.h"
 #include "platform/clock.h"
 #include "platform/ini_file.h"
-#include "platform/qt_event_pump.h"
 #include "platform/qt_serial_port.h"
 #include "sim_child.h"
 #include "station.h"
+#include "ui/link_thread.h"
 
 namespace bench {
 
 using SteadyClock = std::chrono::steady_clock;
 
-// A station in a scratch folder on QSerialPort, the Qt event pump and the system clock,
-// with klv-sim's six units linked as COM1; check sim.started() before use.
+// A station in a scratch folder as the program has it: the tables on this thread, QSerialPort
+// on the link thread, the system clock; klv-sim's six units linked as COM1. Check
+// sim.started() before use.
 struct SerialStation {
     ScratchFolder home;
     SimChild sim{home.path()};
     klv::IniFile ini{home.path() + "/klv.ini"};
-    klv::QtSerialPort port{[this](int n) { return klv::portPath(ini, n, klv::systemSerialPorts()); }};
-    klv::QtEventPump pump{port};
+    klv::QtSerialPort::Resolver ports = [this](int n) { return klv::portPath(ini, n, klv::systemSerialPorts()); };
     klv::SystemClock clock;
-    klv::Station station{home.path(), port, clock, pump};
+    klv::Station station{home.path(), clock};
+    klv::LinkThread link{ports, clock};
+    klv::QtSerialPort searchPort{ports};
+
+    // Scans the six units through the link, the event loop running meanwhile.
+    bool connect()
+    {
+        bool connected = false;
+        auto scan = std::make_unique<klv::ConnectScan>(station, 1, klv::scanRange(1, 6));
+        const klv::ConnectScan& running = *scan;
+        QEventLoop scanning;
+        if (!link.run(std::move(scan), [&] {
+                connected = running.result() == klv::ConnectResult::Connected;
+                scanning.quit();
+            }))
+            return false;
+        scanning.exec();
+        return connected;
+    }
 };
 
 // A 10 ms timer's firings: the largest gap between two of them, split by

@@ -5,7 +5,7 @@
 
 #include "link/registry.h"
 #include "platform/clock.h"
-#include "platform/event_pump.h"
+#include "platform/port_wait.h"
 #include "platform/serial_port.h"
 #include "program/program_tables.h"
 #include "run/run_tables.h"
@@ -18,15 +18,19 @@ class SaveQueue;
 // The whole station: every table, and the platform pieces the operations use.
 // Operations take a Station& and read and write its tables directly.
 struct Station {
-    Station(std::string programFolder, SerialPort& serial, Clock& clk, EventPump& events)
-            : home(std::move(programFolder)), port(serial), clock(clk), pump(events)
+    // The program's station: its port belongs to the link thread.
+    Station(std::string programFolder, Clock& clk) : home(std::move(programFolder)), clock(clk) {}
+    // A station whose conversation is carried out where it is asked (tests and benchmarks).
+    Station(std::string programFolder, SerialPort& serial, Clock& clk, PortWait& wait)
+            : home(std::move(programFolder)), clock(clk), port(&serial), portWait(&wait)
     {
     }
 
     std::string home;  // program folder: klv.ini, Data, Log and the backups
-    SerialPort& port;
     Clock& clock;
-    EventPump& pump;
+    // The port and wait of the direct link; null when the link thread owns the port.
+    SerialPort* port = nullptr;
+    PortWait* portWait = nullptr;
 
     LinkTables link;
     ProgramTables program;

@@ -1,6 +1,7 @@
 #include "app/headless.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -12,12 +13,12 @@
 #include "link/connection.h"
 #include "link/port_map.h"
 #include "platform/ini_file.h"
-#include "platform/qt_event_pump.h"
 #include "platform/qt_serial_port.h"
 #include "platform/text_file.h"
 #include "run/channel_ops.h"
 #include "run/live_data.h"
 #include "station.h"
+#include "ui/link_thread.h"
 #include "ui/qt_station_timers.h"
 #include "view/station_startup.h"
 
@@ -134,23 +135,33 @@ int runTests(Station& station, StationTimers& timers, const StationOptions& opti
 
 }  // namespace
 
+// The main thread holds the tables, the run tick and live data; the link thread the port.
 int runHeadless(const StationOptions& options)
 {
     IniFile ini(options.home + "/klv.ini");
-    QtSerialPort port([&ini](int n) { return portPath(ini, n, systemSerialPorts()); });
-    QtEventPump pump(port);
     SystemClock clock;
     // Data files are written off the polling thread; whatever is still waiting is written before the end.
     SaveQueue saves;
-    Station station(options.home, port, clock, pump);
+    Station station(options.home, clock);
     station.saveQueue = &saves;
     startUpStation(station);
+    LinkThread link([&ini](int n) { return portPath(ini, n, systemSerialPorts()); }, clock);
 
-    ConnectResult result = connectBench(station, options.port, scanRange(options.from, options.to));
+    auto scan = std::make_unique<ConnectScan>(station, options.port, scanRange(options.from, options.to));
+    const ConnectScan& running = *scan;
+    ConnectResult result = ConnectResult::NoDevice;
+    std::string openFailure;
+    QEventLoop scanning;
+    link.run(std::move(scan), [&] {
+        result = running.result();
+        openFailure = running.openFailure();
+        scanning.quit();
+    });
+    scanning.exec();
     if (result == ConnectResult::WrongPort) {
         // The message box routine has printed "错误的端口！"; the reason and remedy follow.
-        if (!port.openFailure().empty())
-            std::fprintf(stderr, "%s\n", port.openFailure().c_str());
+        if (!openFailure.empty())
+            std::fprintf(stderr, "%s\n", openFailure.c_str());
         return 1;
     }
     if (result != ConnectResult::Connected) {
@@ -163,10 +174,9 @@ int runHeadless(const StationOptions& options)
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-    StationTimers timers(station);
+    StationTimers timers(station, link);
     int code = options.program.empty() && !options.resume ? monitor(station, timers, options, clock)
                                                           : runTests(station, timers, options);
-    port.close();
     // The last tests' saves are still on the queue; a file that could not be written is said here.
     saves.finish();
     const size_t reported = station.ui.history.size();

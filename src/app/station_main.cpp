@@ -19,9 +19,9 @@
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
 #include "platform/qt_dialogs.h"
-#include "platform/qt_event_pump.h"
 #include "platform/qt_serial_port.h"
 #include "station.h"
+#include "ui/link_thread.h"
 #include "ui/station_window.h"
 #include "ui/window_snapshot.h"
 
@@ -49,14 +49,16 @@ std::string programFolder(const std::string& given)
 void beginFromCommandLine(klv::StationWindow& window, klv::Station& station, const klv::StationOptions& options)
 {
     window.setAutoSave(options.autosave);
-    if (options.port == 0 || !window.connectTo(options.port, options.from, options.to))
+    if (options.port == 0)
         return;
-    if (options.program.empty() && !options.resume)
-        return;
-    std::string error;
-    if (!klv::beginTests(station, options, error))
-        klv::showMessage(error, klv::MsgIcon::Error);
-    window.refreshView();
+    window.connectTo(options.port, options.from, options.to, [&window, &station, options](bool connected) {
+        if (!connected || (options.program.empty() && !options.resume))
+            return;
+        std::string error;
+        if (!klv::beginTests(station, options, error))
+            klv::showMessage(error, klv::MsgIcon::Error);
+        window.refreshView();
+    });
 }
 
 int runWindow(int argc, char** argv, klv::StationOptions options)
@@ -75,14 +77,16 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
         return 1;
     }
     klv::IniFile ini(options.home + "/klv.ini");
-    klv::QtSerialPort port([&ini](int n) { return klv::portPath(ini, n, klv::systemSerialPorts()); });
-    klv::QtEventPump pump(port);
+    const klv::QtSerialPort::Resolver ports = [&ini](int n) { return klv::portPath(ini, n, klv::systemSerialPorts()); };
     klv::SystemClock clock;
     // Data files are written off the polling thread; whatever is still waiting is written before the end.
     klv::SaveQueue saves;
-    klv::Station station(options.home, port, clock, pump);
+    // This thread holds the tables, the window, the run tick and live data; the link thread the port.
+    klv::Station station(options.home, clock);
     station.saveQueue = &saves;
-    klv::StationWindow window(station);
+    klv::LinkThread link(ports, clock);
+    klv::QtSerialPort searchPort(ports);
+    klv::StationWindow window(station, link, searchPort);
     window.show();
     std::unique_ptr<klv::WindowSnapshot> snapshot;
     QTimer::singleShot(0, &window, [&] {
@@ -93,9 +97,7 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
             snapshot->write();
         }
     });
-    const int code = app.exec();
-    port.close();
-    return code;
+    return app.exec();
 }
 
 }  // namespace

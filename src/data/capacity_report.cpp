@@ -41,8 +41,6 @@ void fillReport(Station& station, const CapacityQuery& query, TextGrid& report)
                         std::to_string(steps[e].cycle) + "-" + std::to_string(steps[e].step) + " " + steps[e].mode;
                     report.at(row, u + 2) = fmt0_000(steps[e].capacity);
                 }
-                station.pump.pump();
-                station.pump.pump();
             }
         }
     } catch (const std::exception&) {

@@ -21,7 +21,7 @@ TextGrid newReportTable();
 bool reportRowShaded(int row);
 
 // "确定": the selected steps of every connected channel of the device range, a row per channel
-// that has any (" 1-2", then "3-2 恒流放" and "1.234" pairs), pumping events after each channel.
+// that has any (" 1-2", then "3-2 恒流放" and "1.234" pairs).
 // A cell that does not read as its number ends the filling there; what was filled stays.
 void fillReport(Station& station, const CapacityQuery& query, TextGrid& report);
 

@@ -35,8 +35,6 @@ void screenChannels(Station& station, const CapacityQuery& query, float minimum,
                     }
                 }
                 panel.tiles[i].ChnColor = pass && any ? kScreenPass : kScreenFail;
-                station.pump.pump();
-                station.pump.pump();
             }
         }
     } catch (const std::exception&) {

@@ -19,8 +19,8 @@ inline constexpr const char* kBadBoundMessage = "设置数据有误！";
 std::optional<std::string> boundText(const std::string& text);
 
 // "确定": every channel of the device range turns yellow when it is connected, has selected steps
-// and all of them lie within minimum..maximum (both included), and grey otherwise. Events are
-// pumped after each channel. A damaged results row ends the screening there.
+// and all of them lie within minimum..maximum (both included), and grey otherwise. A damaged
+// results row ends the screening there.
 void screenChannels(Station& station, const CapacityQuery& query, float minimum, float maximum);
 // "清除": every tile of every device grey.
 void clearScreening(Station& station);

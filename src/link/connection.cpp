@@ -5,7 +5,6 @@
 #include "common/format.h"
 #include "common/logs.h"
 #include "link/command_set.h"
-#include "link/transaction.h"
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
 #include "station.h"
@@ -34,13 +33,11 @@ void resetCommandSlots(Station& station)
         resetSlot(station, s);
 }
 
-// One address of the scan; true when a device took device index k.
-bool registerDevice(Station& station, int address, int k)
+// One address of the scan and its answer; true when a device took device index k.
+bool registerDevice(Station& station, int address, int k, const std::optional<Bytes>& answer)
 {
     DeviceEntry& dev = station.link.devices[k];
     PanelState& panel = station.ui.panels[k];
-    auto answer = deviceTransaction(station.port, station.clock, station.pump, identityRequest(address),
-                                    kIdentityAnswerLength, kIdentityChecksumOffset);
     if (auto id = answer ? decodeIdentity(*answer) : std::nullopt) {
         dev.modelCode = id->modelCode;
         dev.secondIdentity = id->secondIdentity;
@@ -89,48 +86,87 @@ std::string deviceListLine(int address, const std::string& modelName, float maxV
            formatNumber(maxCurrent, "0") + "A)";
 }
 
-ConnectResult connectBench(Station& station, int portNumber, ScanRange range,
-                           const std::function<void(const std::string&)>& progress)
+ConnectScan::ConnectScan(Station& station, int portNumber, ScanRange range, ScanProgress progress)
+        : station_(station), portNumber_(portNumber), range_(range), progress_(std::move(progress)),
+          address_(range.firstAddress - 1)
 {
-    LinkTables& link = station.link;
-    if (station.port.isOpen())
-        return ConnectResult::AlreadyOpen;
-    if (!station.port.open(portNumber)) {
-        // The box keeps its one fixed text; the log says why and what to do.
-        const std::string failure = station.port.openFailure();
-        if (!failure.empty())
-            klvLog(station, "ErrConnect(COM" + std::to_string(portNumber) + ")", failure);
-        showMessage("错误的端口！", MsgIcon::Error);
-        return ConnectResult::WrongPort;
-    }
-    link.portNumber = portNumber;
-    link.firstAddress = range.firstAddress;
-    link.lastAddress = range.lastAddress;
-    IniFile(station.home + "/klv.ini").write("COMM", "PORT1", std::to_string(portNumber));
-    resetCommandSlots(station);
+}
 
-    station.ui.lstDev.clear();
-    station.ui.treeDev.clear();
-    station.ui.treeDev.push_back({"com", "COM" + std::to_string(portNumber), "", false});
-    resetGridView(station);
+std::optional<LinkRequest> ConnectScan::next()
+{
+    switch (stage_) {
+    case Stage::Open:
+        return LinkRequest{LinkRequest::Kind::Open, portNumber_};
+    case Stage::Scan:
+        if (++address_ <= range_.lastAddress && device_ < kMaxDevices) {
+            if (progress_)
+                progress_("设备" + std::to_string(address_ + 1) + ":连接中...");
+            LinkRequest request{LinkRequest::Kind::Identity};
+            request.frame = identityRequest(address_);
+            request.length = kIdentityAnswerLength;
+            request.checkOffset = kIdentityChecksumOffset;
+            return request;
+        }
+        finish();
+        return std::nullopt;
+    case Stage::Done:
+        break;
+    }
+    return std::nullopt;
+}
+
+void ConnectScan::take(const LinkReply& reply)
+{
+    if (stage_ == Stage::Scan) {
+        if (registerDevice(station_, address_, device_, reply.identity))
+            ++device_;
+        return;
+    }
+    stage_ = Stage::Done;
+    if (reply.wasOpen) {
+        result_ = ConnectResult::AlreadyOpen;
+    } else if (!reply.opened) {
+        // The box keeps its one fixed text; the log says why and what to do.
+        openFailure_ = reply.openFailure;
+        if (!openFailure_.empty())
+            klvLog(station_, "ErrConnect(COM" + std::to_string(portNumber_) + ")", openFailure_);
+        result_ = ConnectResult::WrongPort;
+        showMessage("错误的端口！", MsgIcon::Error);
+    } else {
+        opened();
+    }
+}
+
+// The port is open: the tables start afresh for the scan.
+void ConnectScan::opened()
+{
+    stage_ = Stage::Scan;
+    LinkTables& link = station_.link;
+    link.portNumber = portNumber_;
+    link.firstAddress = range_.firstAddress;
+    link.lastAddress = range_.lastAddress;
+    IniFile(station_.home + "/klv.ini").write("COMM", "PORT1", std::to_string(portNumber_));
+    resetCommandSlots(station_);
+
+    station_.ui.lstDev.clear();
+    station_.ui.treeDev.clear();
+    station_.ui.treeDev.push_back({"com", "COM" + std::to_string(portNumber_), "", false});
+    resetGridView(station_);
     for (int d = 0; d < kMaxDevices; ++d) {
         link.devices[d].modelCode = 0;
         link.devices[d].secondIdentity = 0;
     }
-    resetTiles(station);
+    resetTiles(station_);
+}
 
-    int k = 0;
-    for (int a = range.firstAddress; a <= range.lastAddress && k < kMaxDevices; ++a) {
-        if (progress)
-            progress("设备" + std::to_string(a + 1) + ":连接中...");
-        if (registerDevice(station, a, k))
-            ++k;
-    }
-    for (auto& node : station.ui.treeDev)
+void ConnectScan::finish()
+{
+    stage_ = Stage::Done;
+    for (auto& node : station_.ui.treeDev)
         node.expanded = true;
-
+    LinkTables& link = station_.link;
     for (int d = 0; d < kMaxDevices; ++d) {
-        PanelState& panel = station.ui.panels[d];
+        PanelState& panel = station_.ui.panels[d];
         bool present = link.devices[d].modelCode != 0;
         if (present)
             link.connected = true;
@@ -139,7 +175,14 @@ ConnectResult connectBench(Station& station, int portNumber, ScanRange range,
         if (present)
             panel.Bold = true;
     }
-    return link.connected ? ConnectResult::Connected : ConnectResult::NoDevice;
+    result_ = link.connected ? ConnectResult::Connected : ConnectResult::NoDevice;
+}
+
+ConnectResult connectBench(Station& station, int portNumber, ScanRange range, const ScanProgress& progress)
+{
+    ConnectScan scan(station, portNumber, range, progress);
+    converse(station, scan);
+    return scan.result();
 }
 
 bool disconnectBench(Station& station)

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "link/conversation.h"
+
 namespace klv {
 
 struct Station;
@@ -16,10 +18,36 @@ ScanRange scanRange(int startNumber, int stopNumber);
 
 enum class ConnectResult { Connected, NoDevice, WrongPort, AlreadyOpen };
 
-// Open the port, ask every address of the range for its identity and fill the
-// registry, panels, list, tree and grid. progress receives "设备N:连接中...".
-ConnectResult connectBench(Station& station, int portNumber, ScanRange range,
-                           const std::function<void(const std::string&)>& progress = {});
+using ScanProgress = std::function<void(const std::string&)>;
+
+// Open the port, ask every address of the range for its identity and fill the registry,
+// panels, list, tree and grid. progress receives "设备N:连接中..." before each address.
+class ConnectScan final : public Conversation {
+public:
+    ConnectScan(Station& station, int portNumber, ScanRange range, ScanProgress progress = {});
+    std::optional<LinkRequest> next() override;
+    void take(const LinkReply& reply) override;
+    ConnectResult result() const { return result_; }
+    // Why the port did not open, for the log and the terminal; empty when not known.
+    const std::string& openFailure() const { return openFailure_; }
+
+private:
+    void opened();
+    void finish();
+
+    Station& station_;
+    int portNumber_;
+    ScanRange range_;
+    ScanProgress progress_;
+    enum class Stage { Open, Scan, Done } stage_ = Stage::Open;
+    int address_;     // the address asked last
+    int device_ = 0;  // the device index the next answering address takes
+    ConnectResult result_ = ConnectResult::NoDevice;
+    std::string openFailure_;
+};
+
+// A whole scan carried out on the station's own port.
+ConnectResult connectBench(Station& station, int portNumber, ScanRange range, const ScanProgress& progress = {});
 
 // Refused with "请先停止运行!" while any channel's output is on; the next poll tick closes the port.
 bool disconnectBench(Station& station);

@@ -5,7 +5,6 @@
 
 #include "common/logs.h"
 #include "link/command_set.h"
-#include "link/transaction.h"
 #include "station.h"
 
 namespace klv {
@@ -24,86 +23,121 @@ void countFailure(DeviceEntry& dev)
 
 std::string tag(int device) { return "ErrTmrComm(" + std::to_string(device) + ")"; }
 
-void closeAfterDisconnect(Station& station)
+// The port closed after a disconnect: lamps off and command slots emptied.
+void clearAfterDisconnect(Station& station)
 {
-    if (station.port.isOpen()) {
-        station.port.close();
-        for (auto& panel : station.ui.panels)
-            for (auto& tile : panel.tiles)
-                tile.Color = kColorLampOff;
-        for (int s = 0; s < kSlotTableSize; ++s)
-            resetSlot(station, s);
-    }
+    for (auto& panel : station.ui.panels)
+        for (auto& tile : panel.tiles)
+            tile.Color = kColorLampOff;
+    for (int s = 0; s < kSlotTableSize; ++s)
+        resetSlot(station, s);
 }
-
-// Keeps a second tick out while this one waits inside a transaction.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
 
 }  // namespace
 
-PollTickReport pollTick(Station& station)
+PollCycle::~PollCycle()
 {
-    PollTickReport report;
-    LinkTables& link = station.link;
-    if (link.pollBusy) {
-        report.skipped = true;
-        return report;
+    // A tick abandoned mid-way (the station quitting) must not keep later ones out.
+    if (holdsBusy_)
+        station_.link.pollBusy = false;
+}
+
+std::optional<LinkRequest> PollCycle::next()
+{
+    LinkTables& link = station_.link;
+    if (stage_ == Stage::Start) {
+        if (link.pollBusy) {
+            report_.skipped = true;
+            stage_ = Stage::Done;
+            return std::nullopt;
+        }
+        link.pollBusy = holdsBusy_ = true;
+        if (!link.connected) {
+            report_.timerOff = true;
+            stage_ = Stage::Closing;
+            return LinkRequest{LinkRequest::Kind::Close};
+        }
+        stage_ = Stage::Devices;
     }
-    BusyGuard busy(link.pollBusy);
-    if (!link.connected) {
-        closeAfterDisconnect(station);
-        report.timerOff = true;
-        return report;
-    }
-    int d = 0;
+    if (stage_ != Stage::Devices)
+        return std::nullopt;
     try {
-        for (d = 0; d < kMaxDevices; ++d) {
-            DeviceEntry& dev = link.devices[d];
-            if (dev.modelCode == 0)
+        for (++device_; device_ < kMaxDevices; ++device_) {
+            if (link.devices[device_].modelCode == 0)
                 continue;
-            ChannelFrame frame = buildChannelFrame(station, d);
+            ChannelFrame frame = buildChannelFrame(station_, device_);
             if (frame.allStatus && link.pollToggle == 1)
                 continue;
-            PollOutcome outcome =
-                pollTransaction(station.port, station.clock, station.pump, frame.frame, frame.expectedLength);
-            switch (outcome.result) {
-            case PollResult::PortClosedBefore:
-                return report;
-            case PollResult::PortClosedAfter:
-                continue;
-            case PollResult::Incomplete:
-                countFailure(dev);
-                klvLog(station, tag(d) + " timeout");
-                continue;
-            case PollResult::ChecksumError:
-                dev.offline = false;
-                dev.timeoutCount = 0;
-                klvLog(station, tag(d) + "chk error");
-                continue;
-            case PollResult::Complete:
-                dev.offline = false;
-                dev.timeoutCount = 0;
-                decodeChannelAnswer(station, d, outcome.answer);
-                ++report.answersDecoded;
-                continue;
-            }
+            LinkRequest request{LinkRequest::Kind::Poll};
+            request.frame = std::move(frame.frame);
+            request.length = frame.expectedLength;
+            return request;
         }
     } catch (const std::exception& failure) {
-        countFailure(link.devices[d]);
-        klvLog(station, tag(d), failure.what());
-        return report;
+        fail(failure.what());
+        return std::nullopt;
     }
-    link.pollToggle = 1 - link.pollToggle;
-    return report;
+    finish(true);
+    return std::nullopt;
+}
+
+void PollCycle::take(const LinkReply& reply)
+{
+    if (stage_ == Stage::Closing) {
+        if (reply.wasOpen)
+            clearAfterDisconnect(station_);
+        finish(false);
+        return;
+    }
+    DeviceEntry& dev = station_.link.devices[device_];
+    switch (reply.poll.result) {
+    case PollResult::PortClosedBefore:
+        finish(false);  // the tick ends where it stands
+        return;
+    case PollResult::PortClosedAfter:
+        return;
+    case PollResult::Incomplete:
+        countFailure(dev);
+        klvLog(station_, tag(device_) + " timeout");
+        return;
+    case PollResult::ChecksumError:
+        dev.offline = false;
+        dev.timeoutCount = 0;
+        klvLog(station_, tag(device_) + "chk error");
+        return;
+    case PollResult::Complete:
+        dev.offline = false;
+        dev.timeoutCount = 0;
+        try {
+            decodeChannelAnswer(station_, device_, reply.poll.answer);
+            ++report_.answersDecoded;
+        } catch (const std::exception& failure) {
+            fail(failure.what());
+        }
+        return;
+    }
+}
+
+void PollCycle::fail(const char* what)
+{
+    countFailure(station_.link.devices[device_]);
+    klvLog(station_, tag(device_), what);
+    finish(false);
+}
+
+void PollCycle::finish(bool toggle)
+{
+    if (toggle)
+        station_.link.pollToggle = 1 - station_.link.pollToggle;
+    station_.link.pollBusy = holdsBusy_ = false;
+    stage_ = Stage::Done;
+}
+
+PollTickReport pollTick(Station& station)
+{
+    PollCycle cycle(station);
+    converse(station, cycle);
+    return cycle.report();
 }
 
 }  // namespace klv

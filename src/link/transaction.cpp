@@ -6,7 +6,7 @@
 
 namespace klv {
 
-std::optional<Bytes> deviceTransaction(SerialPort& port, Clock& clock, EventPump& pump, const Bytes& request,
+std::optional<Bytes> deviceTransaction(SerialPort& port, Clock& clock, PortWait& wait, const Bytes& request,
                                        int minLength, int checkOffset)
 {
     if (!port.isOpen())
@@ -15,7 +15,7 @@ std::optional<Bytes> deviceTransaction(SerialPort& port, Clock& clock, EventPump
     port.write(request);
     const std::uint32_t started = clock.milliseconds();  // the one-shot timer starts here
     while (port.isOpen() && port.bytesWaiting() < minLength && clock.milliseconds() - started < kReplyTimeoutMs)
-        pump.pump();
+        wait.step();
     // Whether the timer ran out or enough bytes came, what is there is judged by its checksum.
     if (!port.isOpen() || port.bytesWaiting() < 1)
         return std::nullopt;
@@ -26,7 +26,7 @@ std::optional<Bytes> deviceTransaction(SerialPort& port, Clock& clock, EventPump
     return answer;
 }
 
-PollOutcome pollTransaction(SerialPort& port, Clock& clock, EventPump& pump, const Bytes& frame, int expectedLength)
+PollOutcome pollTransaction(SerialPort& port, Clock& clock, PortWait& wait, const Bytes& frame, int expectedLength)
 {
     if (!port.isOpen())
         return {PollResult::PortClosedBefore, {}};
@@ -43,7 +43,7 @@ PollOutcome pollTransaction(SerialPort& port, Clock& clock, EventPump& pump, con
             timedOut = true;
             break;
         }
-        pump.pump();
+        wait.step();
         if (!port.isOpen())
             return {PollResult::PortClosedAfter, {}};
     }

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "platform/clock.h"
-#include "platform/event_pump.h"
+#include "platform/port_wait.h"
 #include "platform/serial_port.h"
 
 namespace klv {
@@ -12,7 +12,7 @@ inline constexpr std::uint32_t kReplyTimeoutMs = 300;
 
 // The identity query's wait: a 300 ms one-shot timer, left early once at least
 // minLength bytes wait. Returns the answer when its checksum at checkOffset holds.
-std::optional<Bytes> deviceTransaction(SerialPort& port, Clock& clock, EventPump& pump, const Bytes& request,
+std::optional<Bytes> deviceTransaction(SerialPort& port, Clock& clock, PortWait& wait, const Bytes& request,
                                        int minLength, int checkOffset);
 
 enum class PollResult {
@@ -29,6 +29,6 @@ struct PollOutcome {
 };
 
 // The polling cycle's wait on the millisecond clock, with its wrap test.
-PollOutcome pollTransaction(SerialPort& port, Clock& clock, EventPump& pump, const Bytes& frame, int expectedLength);
+PollOutcome pollTransaction(SerialPort& port, Clock& clock, PortWait& wait, const Bytes& frame, int expectedLength);
 
 }  // namespace klv

@@ -24,7 +24,7 @@ public:
     void write(const Bytes& bytes) override;
     std::string openFailure() const override { return failure_; }
 
-    // Block up to ms for input; used by the event pump instead of spinning.
+    // Block up to ms for input; the link thread waits here instead of spinning.
     void waitForInput(int ms);
 
 private:

@@ -26,8 +26,8 @@ QComboBox* numberList(const QString& name, QWidget* parent)
 
 }  // namespace
 
-PortDialog::PortDialog(Station& station, QWidget* parent)
-        : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), station_(station)
+PortDialog::PortDialog(Station& station, SerialPort& searchPort, QWidget* parent)
+        : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), station_(station), searchPort_(searchPort)
 {
     setObjectName(QStringLiteral("frmCom"));
     setWindowTitle(QStringLiteral("连接设备"));
@@ -72,7 +72,7 @@ PortDialog::PortDialog(Station& station, QWidget* parent)
 void PortDialog::searchPorts()
 {
     comPort_->clear();
-    for (int n : klv::searchPorts(station_.port))
+    for (int n : klv::searchPorts(searchPort_))
         comPort_->addItem(QStringLiteral("COM%1").arg(n));
 }
 

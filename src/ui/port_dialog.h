@@ -6,12 +6,14 @@
 namespace klv {
 
 struct Station;
+class SerialPort;
 
 // frmCom: the serial port and the range of device numbers to scan.
 class PortDialog : public QDialog {
     Q_OBJECT
 public:
-    PortDialog(Station& station, QWidget* parent = nullptr);
+    // searchPort is a port object of the dialog's own: a search never touches the live port.
+    PortDialog(Station& station, SerialPort& searchPort, QWidget* parent = nullptr);
 
     // On opening: search the ports, show the last connected one when found, devices 1 to 6.
     void prepare();
@@ -23,6 +25,7 @@ Q_SIGNALS:
 private:
     void searchPorts();
     Station& station_;
+    SerialPort& searchPort_;
     QComboBox* comPort_;
     QComboBox* cmbStart_;
     QComboBox* cmbStop_;

@@ -8,13 +8,14 @@
 namespace klv {
 
 struct Station;
+class Link;
 
-// The station's two one-second loops: tmrComm polls the bench, tmrRun
-// carries the tests. Both run on the one user-interface thread.
+// The station's two one-second loops on the window thread: tmrComm starts a poll tick, whose
+// waiting happens on the link; tmrRun carries the tests.
 class StationTimers : public QObject {
     Q_OBJECT
 public:
-    explicit StationTimers(Station& station, QObject* parent = nullptr);
+    StationTimers(Station& station, Link& link, QObject* parent = nullptr);
     void start();
     void stopRun();
     bool polling() const { return tmrComm.isActive(); }
@@ -27,6 +28,7 @@ Q_SIGNALS:
 private:
     void onComm();
     Station& station_;
+    Link& link_;
     QTimer tmrComm;
     QTimer tmrRun;
 };

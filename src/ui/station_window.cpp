@@ -65,8 +65,8 @@ bool mayClose(const Station& station)
 
 }  // namespace
 
-StationWindow::StationWindow(Station& station, QWidget* parent)
-        : QMainWindow(parent), station_(station), menus_(this), timers_(station, this)
+StationWindow::StationWindow(Station& station, Link& link, SerialPort& searchPort, QWidget* parent)
+        : QMainWindow(parent), station_(station), link_(link), menus_(this), timers_(station, link, this)
 {
     setObjectName(QStringLiteral("frmCtrl"));
     setWindowTitle(caption());
@@ -88,7 +88,7 @@ StationWindow::StationWindow(Station& station, QWidget* parent)
     lblTime_->setAccessibleName(QStringLiteral("lblTime"));
     statusBar()->addWidget(lblConn_, 1);
     statusBar()->addPermanentWidget(lblTime_);
-    portDialog_ = new PortDialog(station_, this);
+    portDialog_ = new PortDialog(station_, searchPort, this);
     editor_ = new StepEditorDialog(station_, this);
     calibration_ = new CalibrationDialog(station_, this);
     display_ = new DisplayDialog(station_, this);
@@ -194,16 +194,26 @@ void StationWindow::wirePanels()
     connect(back, &QShortcut::activated, this, &StationWindow::showOverview);
 }
 
-bool StationWindow::connectTo(int portNumber, int startNumber, int stopNumber)
+void StationWindow::connectTo(int portNumber, int startNumber, int stopNumber, Connected then)
 {
-    ConnectResult result;
-    {
-        ConnectProgress progress(this);
-        result = connectBench(station_, portNumber, scanRange(startNumber, stopNumber),
-                              [&progress](const std::string& text) { progress.say(text); });
-    }
-    const bool connected = result == ConnectResult::Connected;
-    if (connected) {
+    auto* progress = new ConnectProgress(this);
+    auto scan = std::make_unique<ConnectScan>(station_, portNumber, scanRange(startNumber, stopNumber),
+                                              [progress](const std::string& text) { progress->say(text); });
+    const ConnectScan& running = *scan;
+    const bool started = link_.run(std::move(scan), [=, this, &running] {
+        delete progress;
+        const ConnectResult result = running.result();
+        scanEnded(portNumber, result);
+        if (then)
+            then(result == ConnectResult::Connected);
+    });
+    if (!started)
+        delete progress;  // the link is still busy with a scan or a tick
+}
+
+void StationWindow::scanEnded(int portNumber, ConnectResult result)
+{
+    if (result == ConnectResult::Connected) {
         timers_.start();
         menus_.showConnected(true);
         overview_->cmdCap()->setEnabled(true);
@@ -214,7 +224,6 @@ bool StationWindow::connectTo(int portNumber, int startNumber, int stopNumber)
     if (result != ConnectResult::NoDevice)
         showConnection();
     refreshView();
-    return connected;
 }
 
 void StationWindow::onConnMenu()

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "ui/qt_station_timers.h"
@@ -15,6 +16,9 @@ class QSystemTrayIcon;
 namespace klv {
 
 struct Station;
+class Link;
+enum class ConnectResult;
+class SerialPort;
 class AboutDialog;
 class CalibrationDialog;
 class DataViewerWindow;
@@ -29,12 +33,16 @@ class PortDialog;
 class StationWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit StationWindow(Station& station, QWidget* parent = nullptr);
+    // The conversation runs on link; the port chooser searches on a port of its own, never
+    // on the live one.
+    StationWindow(Station& station, Link& link, SerialPort& searchPort, QWidget* parent = nullptr);
     ~StationWindow() override;
 
-    // Connect as the port chooser's "连接设备" does; false when no device answered or the
-    // port failed (the message has been shown).
-    bool connectTo(int portNumber, int startNumber = 1, int stopNumber = 6);
+    using Connected = std::function<void(bool connected)>;
+    // Connect as the port chooser's "连接设备" does. The scan runs on the link while the
+    // window goes on; then is told whether devices answered (a failed port's message has been
+    // shown). Refused, and then not called, while another scan is under way.
+    void connectTo(int portNumber, int startNumber = 1, int stopNumber = 6, Connected then = {});
     // Tick or untick "自动保存".
     void setAutoSave(bool on);
     // Repaint what changed in the tables since the last refresh.
@@ -56,6 +64,7 @@ private:
     void wireMenus();
     void wirePanels();
     void onConnMenu();
+    void scanEnded(int portNumber, ConnectResult result);
     void onTilePress(int d, int n, int button);
     void showDetail(int d, int n);
     void showOverview();
@@ -67,6 +76,7 @@ private:
     void showConnection();
 
     Station& station_;
+    Link& link_;
     StationMenus menus_;
     StationTimers timers_;
     TileSelection selection_;

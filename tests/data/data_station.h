@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "station.h"
 #include "support/scripted_port.h"
 #include "support/temp_folder.h"
@@ -15,7 +15,7 @@
 struct DataStation {
     TempFolder home;
     klv::VirtualClock clock;
-    klv::VirtualEventPump pump{clock};
+    klv::VirtualPortWait pump{clock};
     ScriptedPort port{clock};
     klv::Station station{home.path(), port, clock, pump};
 

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/clock.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "station.h"
 #include "support/null_port.h"
 
@@ -22,7 +22,7 @@ namespace klv::fuzz {
 
 struct FuzzStation {
     VirtualClock clock{0, {2024, 3, 12, 9, 30, 5}};
-    VirtualEventPump pump{clock};
+    VirtualPortWait pump{clock};
     NullPort port;
     Station station{folder(), port, clock, pump};
 

@@ -6,7 +6,7 @@
 #include "link/poll_cycle.h"
 #include "link/port_map.h"
 #include "platform/ini_file.h"
-#include "platform/qt_event_pump.h"
+#include "platform/qt_port_wait.h"
 #include "platform/qt_serial_port.h"
 #include "platform/text_file.h"
 #include "station.h"

@@ -4,7 +4,7 @@
 
 #include "link/command_set.h"
 #include "link/frame.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "station.h"
 #include "support/scripted_port.h"
 
@@ -14,7 +14,7 @@ namespace {
 
 struct CommandSetTest : ::testing::Test {
     VirtualClock clock;
-    VirtualEventPump pump{clock};
+    VirtualPortWait pump{clock};
     ScriptedPort port{clock};
     Station station{"/nonexistent", port, clock, pump};
     std::vector<int> notified;

@@ -11,7 +11,7 @@
 #include "link/command_set.h"
 #include "link/frame.h"
 #include "link/transaction.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "station.h"
 #include "support/scripted_port.h"
 
@@ -48,7 +48,7 @@ std::vector<int> modelCodes()
 
 struct DecoderFuzz : ::testing::Test {
     VirtualClock clock;
-    VirtualEventPump pump{clock};
+    VirtualPortWait pump{clock};
     ScriptedPort port{clock};
     Station station{"/nonexistent", port, clock, pump};
     std::mt19937 rng{kSeed};

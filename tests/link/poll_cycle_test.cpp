@@ -53,12 +53,12 @@ TEST_F(PollCycleTest, IdleDevicesAreAskedEverySecondTickAndCommandsGoOutAtOnce)
     written.clear();
     notified.clear();
     AddCmd(station, 0, kQueueStop);
-    pump.onPump = [this] {
+    pump.onStep = [this] {
         if (written.size() == 1 && station.link.slots[8].command == kQueueNothing)
             AddCmd(station, 8, kQueueStop);
     };
     PollTickReport report = tick();
-    pump.onPump = nullptr;
+    pump.onStep = nullptr;
     ASSERT_EQ(written.size(), 2u);
     EXPECT_EQ(written[1][1], 1);  // the bus address of device index 1
     EXPECT_EQ(Bytes(written[1].begin() + 4, written[1].end() - 2),
@@ -114,13 +114,13 @@ TEST_F(PollCycleTest, ATickThatFallsDueDuringAWaitIsSkipped)
     bus.addUnit(0, 20);
     ASSERT_EQ(connect(), ConnectResult::Connected);
     std::vector<PollTickReport> nested;
-    pump.onPump = [&] {
+    pump.onStep = [&] {
         if (nested.empty())
             nested.push_back(pollTick(station));
     };
     written.clear();
     tick();
-    pump.onPump = nullptr;
+    pump.onStep = nullptr;
     ASSERT_EQ(nested.size(), 1u);
     EXPECT_TRUE(nested[0].skipped);
     EXPECT_EQ(written.size(), 1u);

@@ -4,7 +4,7 @@
 #include "link/frame.h"
 #include "link/poll_cycle.h"
 #include "platform/text_file.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "station.h"
 #include "support/scripted_port.h"
 #include "support/temp_folder.h"
@@ -16,7 +16,7 @@ TEST(PollFailureTest, AnOverflowingCurrentEndsTheTickCountedAndLogged)
     TempFolder home;
     makeFolder(home.path() + "/Log");
     VirtualClock clock;
-    VirtualEventPump pump(clock);
+    VirtualPortWait pump(clock);
     ScriptedPort port(clock);
     Station station(home.path(), port, clock, pump);
     port.open(1);

@@ -3,7 +3,7 @@
 #include "link/command_set.h"
 #include "link/frame.h"
 #include "link/transaction.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "support/scripted_port.h"
 
 using namespace klv;
@@ -12,7 +12,7 @@ namespace {
 
 struct TransactionTest : ::testing::Test {
     VirtualClock clock{1000};
-    VirtualEventPump pump{clock};
+    VirtualPortWait pump{clock};
     ScriptedPort port{clock};
     void SetUp() override { port.open(1); }
 

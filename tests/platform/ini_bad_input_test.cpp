@@ -244,12 +244,12 @@ TEST_F(IniBadInputBench, APortThatVanishesDuringAWaitEndsOnlyThatTick)
     int writes = 0;
     port.afterWrite = [&writes](const Bytes&) { ++writes; };
     int pumpsInSecondWait = 0;
-    pump.onPump = [&] {
+    pump.onStep = [&] {
         if (writes == 2 && ++pumpsInSecondWait == 20)
             port.close();
     };
     PollTickReport report = pollTick(station);
-    pump.onPump = nullptr;
+    pump.onStep = nullptr;
     EXPECT_EQ(writes, 2);                 // the third device was not asked
     EXPECT_EQ(report.answersDecoded, 1);  // the first answer was taken before the port went
     EXPECT_FALSE(report.timerOff);

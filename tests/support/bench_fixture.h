@@ -9,7 +9,7 @@
 #include "link/connection.h"
 #include "platform/message_box.h"
 #include "platform/text_file.h"
-#include "platform/virtual_event_pump.h"
+#include "platform/virtual_port_wait.h"
 #include "sim/sim_bus.h"
 #include "sim/sim_port.h"
 #include "station.h"
@@ -37,7 +37,7 @@ struct MessageRecorder {
 struct BenchFixture : ::testing::Test {
     TempFolder home;
     klv::VirtualClock clock{5000};
-    klv::VirtualEventPump pump{clock};
+    klv::VirtualPortWait pump{clock};
     klv::sim::SimBus bus;
     klv::sim::SimPort port{bus, clock};
     klv::Station station{home.path(), port, clock, pump};

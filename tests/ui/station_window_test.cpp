@@ -23,13 +23,23 @@ namespace {
 // The station window over a simulated bench in virtual time: two units, the second with
 // channels 1..4 only.
 struct StationWindowTest : BenchFixture {
+    DirectLink link{station};
+    sim::SimPort searchPort{bus, clock};
     std::unique_ptr<StationWindow> window;
 
     StationWindowTest()
     {
         bus.addUnit(0, 20);
         bus.addUnit(1, 22, {1, 1, 1, 1, 0, 0, 0, 0});
-        window = std::make_unique<StationWindow>(station);
+        window = std::make_unique<StationWindow>(station, link, searchPort);
+    }
+
+    // The direct link scans at once, inside connectTo.
+    bool connectWindow()
+    {
+        bool connected = false;
+        window->connectTo(1, 1, 6, [&connected](bool ok) { connected = ok; });
+        return connected;
     }
 
     BatteryWidget* tile(int d, int n) { return window->overview()->mach(d)->tile(n); }
@@ -87,7 +97,7 @@ TEST_F(StationWindowTest, StartsWithoutConfigurationFileAndNamesItsControls)
     EXPECT_EQ(window->menus().menuConn->text().toStdString(), "连接设备");
     EXPECT_FALSE(window->overview()->cmdCap()->isEnabled());
 
-    ASSERT_TRUE(window->connectTo(1));
+    ASSERT_TRUE(connectWindow());
     EXPECT_EQ(window->menus().menuConn->text().toStdString(), "断开设备");
     EXPECT_TRUE(window->overview()->cmdData()->isEnabled());
     EXPECT_EQ(tile(1, 2)->accessibleName().toStdString(), "2-3");
@@ -106,7 +116,7 @@ TEST_F(StationWindowTest, RightPressOpensTheControlMenuOnlyWhenConnected)
     EXPECT_EQ(selected(), std::vector<std::string>{"1-3"});
     EXPECT_FALSE(window->menus().control->isVisible());
 
-    ASSERT_TRUE(window->connectTo(1));
+    ASSERT_TRUE(connectWindow());
     station.run.slots[slotOf(1, 1)].busy = true;
     press(1, 1, Qt::RightButton);
     EXPECT_EQ(selected(), std::vector<std::string>{"2-2"});
@@ -133,7 +143,7 @@ TEST_F(StationWindowTest, RightPressOpensTheControlMenuOnlyWhenConnected)
 
 TEST_F(StationWindowTest, RangeDragSelectsTowardsHigherDevicesAndChannelsOnly)
 {
-    ASSERT_TRUE(window->connectTo(1));
+    ASSERT_TRUE(connectWindow());
     window->show();
     press(0, 2, Qt::LeftButton);  // arms the drag at 1-3
     key(QEvent::KeyPress);
@@ -154,7 +164,7 @@ TEST_F(StationWindowTest, ClosingIsRefusedWhileEveryConnectedDeviceAnswers)
     EXPECT_EQ(messages.shown.back().text, "关闭软件？");
 
     messages.answer = MsgResult::Ok;
-    ASSERT_TRUE(window->connectTo(1));
+    ASSERT_TRUE(connectWindow());
     messages.shown.clear();
     EXPECT_FALSE(window->close());
     ASSERT_EQ(messages.shown.size(), 2u);
@@ -179,7 +189,7 @@ TEST_F(StationWindowTest, MinimizingTwiceAddsOneNotificationIcon)
 
 TEST_F(StationWindowTest, LegendColourIsKeptAndShownOnEveryPresentTile)
 {
-    ASSERT_TRUE(window->connectTo(1));
+    ASSERT_TRUE(connectWindow());
     setColourChooserHandler([] { return 0x0000FF; });
     window->findChild<QToolButton*>(QStringLiteral("lblCap"))->click();
     setColourChooserHandler(nullptr);
@@ -189,10 +199,34 @@ TEST_F(StationWindowTest, LegendColourIsKeptAndShownOnEveryPresentTile)
     EXPECT_NE(station.ui.panels[1].tiles[4].CapColor, 255);  // no channel there
 }
 
+// While a scan waits for an answer the operator searches the ports and asks to connect again:
+// the search runs on a port of its own and the second connect is refused, so the scan keeps
+// its port and finds its units.
+TEST_F(StationWindowTest, PortSearchAndASecondConnectDuringAScanLeaveTheScanAlone)
+{
+    auto* search = window->findChild<QPushButton*>(QStringLiteral("comSearch"));
+    ASSERT_TRUE(search);
+    bool interrupted = false, secondAnswered = false;
+    pump.onStep = [&] {
+        if (interrupted)
+            return;
+        interrupted = true;
+        search->click();
+        window->connectTo(1, 1, 6, [&secondAnswered](bool) { secondAnswered = true; });
+    };
+    const bool connected = connectWindow();
+    pump.onStep = nullptr;
+    ASSERT_TRUE(interrupted);
+    EXPECT_TRUE(connected);
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_FALSE(secondAnswered);
+    EXPECT_EQ(station.ui.lstDev.size(), 2u);
+}
+
 // The frame a tile paints: teal selected, grey enabled, light grey disabled, even while selected.
 TEST_F(StationWindowTest, TileFramePaintsSelectionAndEnabling)
 {
-    ASSERT_TRUE(window->connectTo(1));
+    ASSERT_TRUE(connectWindow());
     TileState& t = station.ui.panels[0].tiles[0];
     const struct {
         bool enable, sel;
@@ -221,7 +255,7 @@ TEST_F(StationWindowTest, GarbledConfigurationFileFallsBackToDefaults)
     const std::vector<std::string> garbage{
         "[DISP", "VOLCOL=blue", "[DISP]", "CURCOL=", "\x01\x02=\x7f", "[DATA]", "LINE=-x"};
     ASSERT_TRUE(writeLines(home.path() + "/klv.ini", garbage));
-    StationWindow again(station);
+    StationWindow again(station, link, searchPort);
     EXPECT_EQ(station.ui.shpVol, 16744448);
     EXPECT_EQ(station.ui.shpCur, 8421631);
     EXPECT_EQ(station.ui.graphs[0].Line(), 2);

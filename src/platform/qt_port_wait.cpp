@@ -1,15 +1,13 @@
-#include "platform/qt_event_pump.h"
+#include "platform/qt_port_wait.h"
 
-#include <QCoreApplication>
 #include <QThread>
 
 #include "platform/qt_serial_port.h"
 
 namespace klv {
 
-void QtEventPump::pump()
+void QtPortWait::step()
 {
-    QCoreApplication::processEvents();
     if (port_.isOpen())
         port_.waitForInput(1);
     else
