@@ -268,7 +268,7 @@ std::optional<std::string> resultFilePath(const std::string& datPath)
 LoadedData loadDataFile(const std::string& datPath, std::stop_token stop)
 {
     const std::optional<std::string> dat = readFileBytes(datPath);
-    if (!dat)
+    if (!dat || stop.stop_requested())
         return {};
     const auto resultPath = resultFilePath(datPath);
     const std::optional<std::string> results = resultPath ? readFileBytes(*resultPath) : std::nullopt;
@@ -278,6 +278,8 @@ LoadedData loadDataFile(const std::string& datPath, std::stop_token stop)
 LoadedData loadDataBytes(std::string_view dat, std::optional<std::string_view> results, std::stop_token stop)
 {
     LoadedData data;
+    if (stop.stop_requested())
+        return data;
     // A million records must not be copied over at every doubling of their vector.
     data.records.reserve(static_cast<size_t>(std::count(dat.begin(), dat.end(), '\n')) + 1);
     bool failed = false;
