@@ -1,4 +1,4 @@
-// Bundles the lab page: node build.mjs SOURCE_DIR OUT_DIR, run from the folder where `npm ci`
+// Bundles the lab page (pages and icon copied as they are): node build.mjs SOURCE_DIR OUT_DIR, run from the folder where `npm ci`
 // installed the packages. uPlot is bundled in, so klv-lab serves everything itself.
 import * as esbuild from 'esbuild';
 import { copyFileSync, mkdirSync, readdirSync } from 'node:fs';
@@ -23,5 +23,5 @@ await esbuild.build({
   nodePaths: [join(here, 'node_modules')],
   logLevel: 'warning',
 });
-for (const f of readdirSync(src).filter((f) => f.endsWith('.html')))
+for (const f of readdirSync(src).filter((f) => f.endsWith('.html') || f.endsWith('.svg')))
   copyFileSync(join(src, f), join(out, f));

@@ -20,11 +20,10 @@ export function clockText(seconds) {
   return `${two(Math.floor(s / 3600))}:${two(Math.floor(s / 60) % 60)}:${two(s % 60)}`;
 }
 
-// A database time (ISO text) in the reader's local time, "2024-03-12 09:30:05".
-export function localTime(iso) {
-  if (!iso) return '';
-  const d = new Date(iso);
-  if (Number.isNaN(d.getTime())) return iso;
+// A database time (Unix seconds) in the reader's local time, "2024-03-12 09:30:05".
+export function localTime(seconds) {
+  if (seconds == null) return '';
+  const d = new Date(seconds * 1000);
   const two = (n) => String(n).padStart(2, '0');
   return `${d.getFullYear()}-${two(d.getMonth() + 1)}-${two(d.getDate())} ` +
     `${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;

@@ -58,8 +58,9 @@ function tileParts(s, c) {
   tile.append(head);
   ['V', 'A', 'Ah', 'Wh'].forEach((unit, k) => {
     const v = el('span', `val v${k + 1}`);
+    v.dataset.unit = unit;
     vals.push(v);
-    tile.append(v, el('span', 'unit', unit));
+    tile.append(v);
   });
   const row = deviceRow(s, c.device);
   const after = [...row.children].find((x) => Number(x.dataset.channel.split('-')[1]) > c.channel);
@@ -102,7 +103,7 @@ async function poll() {
     document.getElementById('empty').hidden = stations.size > 0;
     since = d.version;
     document.body.dataset.version = String(since);
-    status.textContent = '';
+    status.textContent = d.database ? `实验室库读取失败 database: ${d.database}` : '';
   } catch (e) {
     status.textContent = `实验室页面无响应 (${e.message})`;
   } finally {

@@ -43,7 +43,7 @@ function drawChart(c) {
       { label: '电流 A', scale: 'A', stroke: '#ff0000', width: 1.5, value: (u, v) => (v == null ? '' : v.toFixed(3)) },
     ],
     axes: [
-      { values: (u, ticks) => ticks.map(clockText) },
+      { values: (u, ticks) => ticks.map(clockText), space: 90 },
       { scale: 'V', label: '[V]' },
       { scale: 'A', label: '[A]', side: 1, grid: { show: false } },
     ],
