@@ -24,20 +24,16 @@ std::string bdfHeader()
 
 void appendBdfRow(std::string& out, const lab::SampleRow& s)
 {
-    put(out, s.testTime);
-    out += ',';
-    put(out, s.voltage);
-    out += ',';
-    put(out, s.current);
-    out += ',';
+    for (const double v : {s.testTime, s.voltage, s.current}) {
+        put(out, v);
+        out += ',';
+    }
     if (s.unixTime)
         put(out, *s.unixTime);
-    out += ',';
-    put(out, s.cycleCount);
-    out += ',';
-    put(out, s.stepCount);
-    out += ',';
-    put(out, s.stepIndex);
+    for (const int v : {s.cycleCount, s.stepCount, s.stepIndex}) {
+        out += ',';
+        put(out, v);
+    }
     out += '\n';
 }
 

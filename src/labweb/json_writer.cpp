@@ -13,32 +13,17 @@ void JsonWriter::separate()
     first_ = false;
 }
 
-JsonWriter& JsonWriter::beginObject()
+JsonWriter& JsonWriter::open(char bracket)
 {
     separate();
-    out_ += '{';
+    out_ += bracket;
     first_ = true;
     return *this;
 }
 
-JsonWriter& JsonWriter::endObject()
+JsonWriter& JsonWriter::close(char bracket)
 {
-    out_ += '}';
-    first_ = false;
-    return *this;
-}
-
-JsonWriter& JsonWriter::beginArray()
-{
-    separate();
-    out_ += '[';
-    first_ = true;
-    return *this;
-}
-
-JsonWriter& JsonWriter::endArray()
-{
-    out_ += ']';
+    out_ += bracket;
     first_ = false;
     return *this;
 }
