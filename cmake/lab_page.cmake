@@ -7,14 +7,13 @@ find_program(KLV_NODE node REQUIRED)
 set(web_src ${CMAKE_SOURCE_DIR}/web)
 set(web_build ${CMAKE_BINARY_DIR}/web)
 set(KLV_WEB_NODE_MODULES ${web_build}/node_modules)
-file(MAKE_DIRECTORY ${web_build})
 set(web_stamp ${web_build}/npm-ci.stamp)
 add_custom_command(
   OUTPUT ${web_stamp}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${web_build}
   COMMAND ${CMAKE_COMMAND} -E copy ${web_src}/package.json ${web_src}/package-lock.json ${web_build}/
-  COMMAND ${KLV_NPM} ci --no-audit --no-fund --loglevel=error
+  COMMAND ${CMAKE_COMMAND} -E chdir ${web_build} ${KLV_NPM} ci --no-audit --no-fund --loglevel=error
   COMMAND ${CMAKE_COMMAND} -E touch ${web_stamp}
-  WORKING_DIRECTORY ${web_build}
   DEPENDS ${web_src}/package.json ${web_src}/package-lock.json
   COMMENT "npm ci for the lab page"
   VERBATIM)
