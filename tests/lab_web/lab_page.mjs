@@ -36,6 +36,10 @@ await run('lab page', async ({ newPage }) => {
   const testPage = await newPage();
   await testPage.goto(new URL(href, url).href, { waitUntil: 'load' });
   await testPage.waitForSelector('body[data-chart="drawn"] #chart canvas', { timeout: 10000 });
+  // A running test's page follows it: the sample count under the chart grows without a reload.
+  const note = await testPage.$eval('#chart-note', (n) => n.textContent);
+  await testPage.waitForFunction((was) => document.querySelector('#chart-note').textContent !== was,
+    { timeout: 25000 }, note);
   const downloads = mkdtempSync(join(tmpdir(), 'klv-bdf-'));
   try {
     const cdp = await testPage.createCDPSession();

@@ -16,6 +16,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
+const char* const kTestA = "7e570000-0000-4000-8000-00000000000a";
+
 // Two stations as they write to the lab database: a heartbeat and their channel rows every
 // half second, readings moving, until the stop file for the second one appears. Runs on its
 // own thread with its own connection.
@@ -75,6 +77,11 @@ private:
                     "WHERE station = $1 AND channel = 1",
                     {names_[s], std::to_string(3.6 - 0.001 * tick)});
             }
+            // Station A's running test grows by a sample a tick.
+            db_.exec(
+                "INSERT INTO cellward.sample (test_id, seq, test_time_second, voltage_volt, current_ampere, "
+                "cycle_count, step_count, step_index) VALUES ($1, $2::int, $2::int * 2.0, 3.0, -1.0, 0, 0, 0)",
+                {kTestA, std::to_string(500 + tick)});
             std::this_thread::sleep_for(500ms);
         }
     }

@@ -22,6 +22,7 @@ function showFacts(t) {
 
 function showSteps(steps) {
   const body = document.querySelector('#steps tbody');
+  body.replaceChildren();
   for (const s of steps) {
     const tr = el('tr');
     tr.append(el('td', '', String(s.cycle)), el('td', '', String(s.step)), el('td', '', s.mode),
@@ -29,6 +30,8 @@ function showSteps(steps) {
     body.append(tr);
   }
 }
+
+let plot = null;
 
 function drawChart(c) {
   const box = document.getElementById('chart');
@@ -49,16 +52,40 @@ function drawChart(c) {
     ],
     hooks: { draw: [() => { document.body.dataset.chart = 'drawn'; }] },
   };
-  new uPlot(opts, [c.t, c.v, c.i], box);
+  plot = new uPlot(opts, [c.t, c.v, c.i], box);
+  noteCurve(c);
+}
+
+function noteCurve(c) {
   text('chart-note', c.total > c.t.length
     ? `${c.total} 个采样点, 显示 ${c.t.length} 个 (every ${c.step}th sample and the last)`
     : `${c.total} 个采样点 (samples)`);
 }
 
+const kRunningRefreshMs = 10000;
+
 // The facts and the curve are asked for at once: the page waits for the slower, not the sum.
-async function load() {
+async function fetchBoth() {
   const width = Math.max(280, document.getElementById('chart').clientWidth);
-  const [test, curve] = await Promise.allSettled([getJson(base), getJson(`${base}/curve?width=${width}`)]);
+  return Promise.allSettled([getJson(base), getJson(`${base}/curve?width=${width}`)]);
+}
+
+// A running test's page follows it: facts, steps and curve again every ten seconds.
+async function follow() {
+  const [test, curve] = await fetchBoth();
+  if (test.status === 'fulfilled') {
+    showFacts(test.value);
+    showSteps(test.value.steps);
+  }
+  if (curve.status === 'fulfilled') {
+    plot.setData([curve.value.t, curve.value.v, curve.value.i]);
+    noteCurve(curve.value);
+  }
+  if (test.status !== 'fulfilled' || !test.value.ended_at) setTimeout(follow, kRunningRefreshMs);
+}
+
+async function load() {
+  const [test, curve] = await fetchBoth();
   if (test.status !== 'fulfilled') {
     document.getElementById('missing').hidden = false;
     document.getElementById('facts').hidden = true;
@@ -66,8 +93,12 @@ async function load() {
   }
   showFacts(test.value);
   showSteps(test.value.steps);
-  if (curve.status === 'fulfilled') drawChart(curve.value);
-  else text('chart-note', `曲线读取失败 (${curve.reason.message})`);
+  if (curve.status !== 'fulfilled') {
+    text('chart-note', `曲线读取失败 (${curve.reason.message})`);
+    return;
+  }
+  drawChart(curve.value);
+  if (!test.value.ended_at) setTimeout(follow, kRunningRefreshMs);
 }
 
 load();
