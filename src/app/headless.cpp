@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/begin_tests.h"
+#include "app/lab_link.h"
 #include "common/format.h"
 #include "data/data_file.h"
 #include "data/save_queue.h"
@@ -144,6 +145,9 @@ int runHeadless(const StationOptions& options)
     SaveQueue saves;
     Station station(options.home, port, clock, pump);
     station.saveQueue = &saves;
+    const auto lab = openLab(station, options);
+    if (lab)
+        lab->announce = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     startUpStation(station);
 
     ConnectResult result = connectBench(station, options.port, scanRange(options.from, options.to));

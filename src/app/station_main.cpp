@@ -13,6 +13,7 @@
 #include "app/batch_commands.h"
 #include "app/begin_tests.h"
 #include "app/headless.h"
+#include "app/lab_link.h"
 #include "app/station_options.h"
 #include "data/save_queue.h"
 #include "link/port_map.h"
@@ -82,7 +83,10 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
     klv::SaveQueue saves;
     klv::Station station(options.home, port, clock, pump);
     station.saveQueue = &saves;
+    const auto lab = klv::openLab(station, options);
     klv::StationWindow window(station);
+    if (lab)
+        klv::showLabInStatusBar(window, *lab);
     window.show();
     std::unique_ptr<klv::WindowSnapshot> snapshot;
     QTimer::singleShot(0, &window, [&] {
@@ -118,6 +122,10 @@ int main(int argc, char** argv)
         return klv::runExportSteps(options.exportSteps, options.target);
     if (!options.picture.empty())
         return klv::runPicture(options.picture, options.target, options.view);
+    if (!options.exportBdf.empty())
+        return klv::runExportBdf(options.exportBdf, options.target);
+    // The process list shows the arguments: a password in the lab URL becomes "***" there.
+    klv::lab::hidePasswordInArguments(argc, argv, options.labUrl);
     if (!options.headless) {
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
             qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
