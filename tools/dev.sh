@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Install what is missing, build, then run the station on the simulated bench, run every
-# test, run the benchmarks or build the Debian package:  bash tools/dev.sh run|test|bench|package
+# test, run the benchmarks, build the Debian package or run the lab page on two simulated
+# benches:  bash tools/dev.sh run|test|bench|package|lab
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -55,8 +56,11 @@ case "$what" in
   run)
     exec bash tools/demo.sh
     ;;
+  lab)
+    exec bash tools/lab_demo.sh
+    ;;
   *)
-    echo "usage: $0 run|test|bench|package" >&2
+    echo "usage: $0 run|test|bench|package|lab" >&2
     exit 2
     ;;
 esac
