@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "data/bdf_export.h"
+
 namespace klv {
 
 namespace {
@@ -17,19 +19,26 @@ void put(std::string& out, int value) { out += std::to_string(value); }
 
 }  // namespace
 
-std::string bdfHeader()
+std::string bdfHeader(bool unixTime)
 {
-    return "Test Time / s,Voltage / V,Current / A,Unix Time / s,Cycle Count / 1,Step Count / 1,Step Index / 1\n";
+    std::string header = kBdfHeader;
+    if (unixTime)
+        header.insert(header.find(",Cycle Count"), ",Unix Time / s");
+    return header + "\n";
 }
 
-void appendBdfRow(std::string& out, const lab::SampleRow& s)
+void appendBdfRow(std::string& out, const lab::SampleRow& s, bool unixTime)
 {
-    for (const double v : {s.testTime, s.voltage, s.current}) {
-        put(out, v);
+    put(out, s.testTime);
+    for (const double v : {s.voltage, s.current}) {
         out += ',';
+        put(out, v);
     }
-    if (s.unixTime)
-        put(out, *s.unixTime);
+    if (unixTime) {
+        out += ',';
+        if (s.unixTime)
+            put(out, *s.unixTime);
+    }
     for (const int v : {s.cycleCount, s.stepCount, s.stepIndex}) {
         out += ',';
         put(out, v);

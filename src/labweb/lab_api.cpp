@@ -128,17 +128,27 @@ void LabServer::routeApi()
             res.set_header("Content-Disposition", "attachment; filename=\"test-" + id + ".csv\"");
             // Streamed a chunk of samples at a time: a week-long test never sits whole in memory.
             res.set_chunked_content_provider("text/csv; charset=utf-8", [this, id](size_t, httplib::DataSink& sink) {
-                std::string text = bdfHeader();
-                sink.write(text.data(), text.size());
+                // The header waits for the first sample: it says whether the test knows its Unix times.
+                std::string text;
+                bool headed = false, unixTime = false;
                 try {
                     reader_.samples(id, [&](const std::vector<lab::SampleRow>& rows) {
                         text.clear();
+                        if (!headed) {
+                            unixTime = rows.front().unixTime.has_value();
+                            text = bdfHeader(unixTime);
+                            headed = true;
+                        }
                         for (const lab::SampleRow& s : rows)
-                            appendBdfRow(text, s);
+                            appendBdfRow(text, s, unixTime);
                         return sink.write(text.data(), text.size());
                     });
                 } catch (const std::exception&) {
                     return false;  // the download ends short; the browser reports it failed
+                }
+                if (!headed) {
+                    text = bdfHeader(false);
+                    sink.write(text.data(), text.size());
                 }
                 sink.done();
                 return true;

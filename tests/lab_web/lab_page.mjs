@@ -1,12 +1,11 @@
-// The lab page with two stations writing: node lab_page.mjs URL STATION_A STATION_B STOP_B
-// STATION_B is the station with markup in its name. STOP_B stops it: a process id, killed
-// here with SIGKILL, or a file created here that tells its writer to fall silent.
-import { mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+// The lab page with two stations writing: node lab_page.mjs URL STATION_A STATION_B PID_B
+// STATION_B is the station with markup in its name; PID_B its process, killed here.
+import { mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { check, run } from './browser.mjs';
 
-const [url, nameA, nameB, stopB] = process.argv.slice(2);
+const [url, nameA, nameB, pidB] = process.argv.slice(2);
 // An attribute selector for a station name; only quotes and backslashes need escaping there.
 const quote = (s) => s.replace(/["\\]/g, '\\$&');
 const block = (name) => `[data-station="${quote(name)}"]`;
@@ -67,8 +66,7 @@ await run('lab page', async ({ newPage }) => {
   check(stationsListed.length > 0 && stationsListed.every((s) => s === nameB), `the list shows ${stationsListed}`);
 
   // A station killed goes stale on the page within 20 s, saying when it was last seen.
-  if (/^\d+$/.test(stopB)) process.kill(Number(stopB), 'SIGKILL');
-  else writeFileSync(stopB, '');
+  process.kill(Number(pidB), 'SIGKILL');
   await page.waitForSelector(`${block(nameB)}.stale`, { timeout: 20000 });
   const seen = await page.$eval(`${block(nameB)} .seen`, (s) => s.textContent);
   check(/\d\d:\d\d:\d\d/.test(seen), `the stale block says ${seen}`);

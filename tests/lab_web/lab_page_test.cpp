@@ -1,118 +1,67 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <filesystem>
-#include <thread>
+#include <QProcess>
+#include <memory>
 
-#include "lab/pg_connection.h"
-#include "lab/schema_migration.h"
 #include "support/lab_process.h"
 #include "support/pg_server.h"
+#include "support/sim_process.h"
+#include "support/step_programs.h"
 #include "support/temp_folder.h"
-
-using namespace klv::lab;
-using namespace std::chrono_literals;
 
 namespace {
 
-const char* const kTestA = "7e570000-0000-4000-8000-00000000000a";
+// A simulated bench and its headless station, writing to the lab database under `name`.
+struct Bench {
+    TempFolder home;
+    std::unique_ptr<SimProcess> sim;
+    QProcess station;
 
-// Two stations as they write to the lab database: a heartbeat and their channel rows every
-// half second, readings moving, until the stop file for the second one appears. Runs on its
-// own thread with its own connection.
-class StationWriters {
-public:
-    StationWriters(const std::string& uri, std::string a, std::string b, std::string stopFile)
-            : names_{std::move(a), std::move(b)}, stopFile_(std::move(stopFile))
+    Bench(const std::string& db, const QString& name)
     {
-        ok_ = db_.connect(uri, 5s) && migrate(db_).ok && seed();
-        thread_ = std::thread([this] { run(); });
+        const std::string link = home.path() + "/bench-tty";
+        sim = std::make_unique<SimProcess>(link, QStringList{"--unit", "0:20", "--speed", "20"});
+        writeBenchIni(home.path(), link);
+        // A long discharge, then a rest: the channels run for the whole test.
+        const std::string program =
+            writeProgramFile(home.path() + "/p.stp",
+                             {{{"恒流放", "01.00", "02.50", "00.00", "0"}, {"搁置", "00.00", "00.00", "00.00", "5"}}});
+        station.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        station.start(QStringLiteral(KLV_STATION_PATH),
+                      {"--headless", "--home", QString::fromStdString(home.path()), "--port", "1", "--program",
+                       QString::fromStdString(program), "--channels", "1-1,1-2,1-3", "--lab",
+                       QString::fromStdString(db), "--station", name});
     }
-    ~StationWriters()
+    ~Bench()
     {
-        done_ = true;
-        thread_.join();
+        station.terminate();
+        if (!station.waitForFinished(10000))
+            station.kill();
+        station.waitForFinished();
     }
-    bool ok() const { return ok_; }
-
-private:
-    bool seed()
-    {
-        for (int s = 0; s < 2; ++s) {
-            const std::string test =
-                s == 0 ? "7e570000-0000-4000-8000-00000000000a" : "7e570000-0000-4000-8000-00000000000b";
-            if (!db_.exec("INSERT INTO cellward.station VALUES ($1, 'pc', '1.0.0', now())", {names_[s]}).ok() ||
-                !db_.exec("INSERT INTO cellward.test (id, station, device, channel, model, program, started_at) "
-                          "VALUES ($1, $2, 1, 1, 'TAL-M3', $3, now())",
-                          {test, names_[s], "恒流放 01.00 03.00 00.00 0\n" + names_[s]})
-                     .ok() ||
-                !db_.exec("INSERT INTO cellward.channel_state SELECT $1, 1, c, CASE WHEN c = 1 THEN 'running' "
-                          "ELSE 'idle' END, '1-' || c || CASE WHEN c = 1 THEN '  放电' ELSE '  停止' END, 3.6, "
-                          "CASE WHEN c = 1 THEN -1.0 ELSE 0 END, 0, 0, 1, 1, c = 1, CASE WHEN c = 1 THEN $2::uuid END, "
-                          "now() FROM generate_series(1, 8) c",
-                          {names_[s], test})
-                     .ok() ||
-                !db_.exec(
-                        "INSERT INTO cellward.sample (test_id, seq, test_time_second, unix_time_second, voltage_volt, "
-                        "current_ampere, cycle_count, step_count, step_index) SELECT $1, g, g * 2.0, "
-                        "extract(epoch FROM now()) + g * 2.0, 4.1 - g / 500.0, -1.0, 0, 0, 0 "
-                        "FROM generate_series(0, 499) g",
-                        {test})
-                     .ok() ||
-                !db_.exec("INSERT INTO cellward.step_result VALUES ($1, 1, 1, '恒流放', 0.25, 0.9, 998)", {test}).ok())
-                return false;
-        }
-        return true;
-    }
-
-    void run()
-    {
-        for (int tick = 0; !done_ && ok_; ++tick) {
-            const bool bAlive = !std::filesystem::exists(stopFile_);
-            for (int s = 0; s < (bAlive ? 2 : 1); ++s) {
-                db_.exec("UPDATE cellward.station SET last_seen = now() WHERE name = $1", {names_[s]});
-                db_.exec(
-                    "UPDATE cellward.channel_state SET voltage_volt = $2::float8, updated_at = now() "
-                    "WHERE station = $1 AND channel = 1",
-                    {names_[s], std::to_string(3.6 - 0.001 * tick)});
-            }
-            // Station A's running test grows by a sample a tick.
-            db_.exec(
-                "INSERT INTO cellward.sample (test_id, seq, test_time_second, voltage_volt, current_ampere, "
-                "cycle_count, step_count, step_index) VALUES ($1, $2::int, $2::int * 2.0, 3.0, -1.0, 0, 0, 0)",
-                {kTestA, std::to_string(500 + tick)});
-            std::this_thread::sleep_for(500ms);
-        }
-    }
-
-    PgConnection db_;
-    std::string names_[2], stopFile_;
-    bool ok_ = false;
-    std::atomic<bool> done_{false};
-    std::thread thread_;
 };
 
 }  // namespace
 
-// Two stations write; Chromium shows both, live, the markup-named one as text, a test page
-// with its chart and its BDF download, and the silent station going stale. The steps are in
-// lab_page.mjs.
-TEST(LabPage, TwoWritingStationsInTheBrowser)
+// Two simulated benches and two headless stations write to one database; Chromium shows both
+// stations' tiles, live, the markup-named one as text, a running test's page with its chart
+// following the test and its BDF download, and the killed station going stale. The steps are
+// in lab_page.mjs.
+TEST(LabPage, TwoStationsWritingInTheBrowser)
 {
     PgServer server;
     ASSERT_EQ(server.failure(), "");
-    TempFolder dir;
-    const std::string markup = "<img src=x onerror=alert(1)>", stop = dir.path() + "/stop-b";
-    StationWriters writers(server.adminUri(), "bench-A", markup, stop);
-    ASSERT_TRUE(writers.ok());
+    const QString markup = QStringLiteral("<img src=x onerror=alert(1)>");
+    Bench a(server.uri(), QStringLiteral("bench-A"));
+    Bench b(server.uri(), markup);
+    ASSERT_TRUE(a.sim->started() && b.sim->started());
+    ASSERT_TRUE(a.station.waitForStarted() && b.station.waitForStarted());
     LabProcess lab({"--db", QString::fromStdString(server.uri())});
     ASSERT_FALSE(lab.url().empty()) << lab.errors().toStdString();
 
     QString output;
     const int code = runNode(
         QStringLiteral(KLV_SOURCE_DIR "/tests/lab_web/lab_page.mjs"),
-        {QString::fromStdString(lab.url()), "bench-A", QString::fromStdString(markup), QString::fromStdString(stop)},
-        output, 150000);
+        {QString::fromStdString(lab.url()), "bench-A", markup, QString::number(b.station.processId())}, output, 180000);
     EXPECT_EQ(code, 0) << output.toStdString();
 }

@@ -15,6 +15,7 @@ using namespace std::chrono_literals;
 namespace {
 
 const char* const kLong = "5a5a5a5a-0000-4000-8000-000000000001";
+const char* const kNoClock = "5a5a5a5a-0000-4000-8000-000000000002";  // samples without Unix times
 
 std::string testId(int i)
 {
@@ -23,8 +24,9 @@ std::string testId(int i)
     return id;
 }
 
-// Station A: 120 tests on channels 1-1..1-3, one a day from 2024-01-01; station B: 5 whose
-// program says "Charge-X"; and A's long test of 10 001 samples with its step results.
+// Station A: 120 tests on channels 1-1..1-3, one a day from 2024-01-01, and a long test of
+// 10 001 samples with its step results; station B: 5 whose program says "Charge-X" and one on
+// device 3 of two samples without Unix times.
 void fill(PgConnection& db)
 {
     ASSERT_TRUE(db.exec("INSERT INTO cellward.station VALUES ('A', 'pc1', '1.0.0', now()), "
@@ -37,6 +39,7 @@ void fill(PgConnection& db)
                          b ? "恒压充 Charge-X" : "恒流放 01.00 03.00", "2024-01-01 12:00+00"});
     }
     tests.push_back({kLong, "A", "2", "1", "TAL-M5", "long", "2023-06-01 12:00+00"});
+    tests.push_back({kNoClock, "B", "3", "1", "TAL-M5", "plain", "2022-06-01 12:00+00"});
     // Days apart, so date filters have something to cut.
     ASSERT_TRUE(db.insertRows("cellward.test", {"id", "station", "device", "channel", "model", "program", "started_at"},
                               tests, "")
@@ -53,6 +56,11 @@ void fill(PgConnection& db)
                               {"test_id", "seq", "test_time_second", "unix_time_second", "voltage_volt",
                                "current_ampere", "cycle_count", "step_count", "step_index"},
                               samples, "")
+                    .ok());
+    ASSERT_TRUE(db.exec("INSERT INTO cellward.sample (test_id, seq, test_time_second, voltage_volt, current_ampere, "
+                        "cycle_count, step_count, step_index) VALUES ($1, 0, 0, 3, -1.5, 0, 1, 0), "
+                        "($1, 1, 2, 3.5, -1.5, 0, 1, 0)",
+                        {kNoClock})
                     .ok());
     ASSERT_TRUE(db.exec("INSERT INTO cellward.step_result VALUES ($1, 1, 1, '恒流放', 1.25, 4.5, 10000), "
                         "($1, 1, 2, '恒压充', 1.2, 4.9, 10002)",
@@ -126,6 +134,13 @@ TEST(LabReads, ListsCurvesStepsAndBdfFromTheDatabase)
         << bdf->body.substr(0, 200);
     EXPECT_EQ(occurrences(bdf->body, "\n"), 10002);
     EXPECT_NE(bdf->body.find("\n20000,4,1.5,1700020000,0,1,0\n"), std::string::npos);
+
+    // A test whose samples do not know their Unix times: the station's own export columns.
+    const auto plain = http.Get(std::string("/tests/") + kNoClock + "/bdf");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->body,
+              "Test Time / s,Voltage / V,Current / A,Cycle Count / 1,Step Count / 1,Step Index / 1\n"
+              "0,3,-1.5,0,1,0\n2,3.5,-1.5,0,1,0\n");
 
     for (const char* missing : {"/api/tests/5a5a5a5a-0000-4000-8000-00000000dead", "/tests/not-a-test/bdf",
                                 "/tests/5a5a5a5a-0000-4000-8000-00000000dead/bdf"})

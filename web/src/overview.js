@@ -77,9 +77,10 @@ function showChannel(c) {
   if (mode) t.tile.dataset.mode = mode;
   else delete t.tile.dataset.mode;
   t.name.textContent = c.status || channelName(c.device, c.channel);
+  // A channel stopped on its voltage reads 电压 over 出错, as on the station's tile.
   const error = c.state === 'error';
   const texts = [voltText(c.voltage), currentText(c.current),
-    error ? '出错' : amountText(c.capacity), error ? '出错' : amountText(c.energy)];
+    error ? '电压' : amountText(c.capacity), error ? '出错' : amountText(c.energy)];
   texts.forEach((text, k) => { if (t.vals[k].textContent !== text) t.vals[k].textContent = text; });
   if (c.test) t.tile.href = `/tests/${encodeURIComponent(c.test)}`;
   else t.tile.removeAttribute('href');
