@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <future>
+
+#include "data/data_loader.h"
+#include "lab/pg_connection.h"
+#include "support/lab_compare.h"
+#include "support/pg_server.h"
+#include "support/sim_process.h"
+#include "support/step_programs.h"
+#include "support/temp_folder.h"
+
+using namespace klv;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A simulated bench on a pseudo-terminal with its own program folder, for one headless station.
+struct LabBench {
+    explicit LabBench(const char* speed) : link(home.path() + "/tty"), sim(link, {"--speed", speed})
+    {
+        writeBenchIni(home.path(), link);
+        // Discharge, charge, twice.
+        program = writeProgramFile(home.path() + "/cycle.stp", {{"恒流放", "01.00", "03.60", "00.00", "0"},
+                                                                {"恒压充", "01.00", "03.90", "00.50", "0"},
+                                                                {"循环", "00.00", "00.00", "00.00", "2"}});
+    }
+    // klv-station --headless on this bench's first unit with these arguments.
+    QStringList args(const QStringList& more) const
+    {
+        return QStringList{
+                   "--headless", "--home",    QString::fromStdString(home.path()), "--port", "1", "--from", "1", "--to",
+                   "1",          "--autosave"}
+               << more;
+    }
+    QStringList start(const QStringList& more) const
+    {
+        return args(QStringList{"--program", QString::fromStdString(program), "--channels", "1-1,1-2"} << more);
+    }
+    std::string data() const { return home.path() + "/Data"; }
+
+    TempFolder home;
+    std::string link;
+    SimProcess sim;
+    std::string program;
+};
+
+// The station run in the background.
+std::future<StationRun> launch(const QStringList& args)
+{
+    return std::async(std::launch::async, [args] { return runProgram(KLV_STATION_PATH, args, -1, SIGKILL, 90000); });
+}
+
+const char* const kChannels[] = {"-1-1", "-1-2"};
+
+}  // namespace
+
+// Two benches, two stations with their own program folders, one database: every test that runs
+// to its end is in the database with exactly the samples and step results of its own files.
+TEST(LabStation, TwoStationsStreamEveryTestOfTheirBenchesIntoOneDatabase)
+{
+    PgServer server;
+    ASSERT_EQ(server.failure(), "");
+    LabBench a("600"), b("600");
+    ASSERT_TRUE(a.sim.started() && b.sim.started());
+    const QString url = QString::fromStdString(server.uri());
+    auto runA = launch(a.start({"--lab", url, "--station", "bench-a"}));
+    auto runB = launch(b.start({"--lab", url, "--station", "bench-b"}));
+    const StationRun doneA = runA.get(), doneB = runB.get();
+    ASSERT_EQ(doneA.exitCode, 0) << doneA.err.toStdString();
+    ASSERT_EQ(doneB.exitCode, 0) << doneB.err.toStdString();
+    for (const StationRun* run : {&doneA, &doneB}) {
+        EXPECT_TRUE(run->err.contains("实验室库: 已连接")) << run->err.toStdString();
+        EXPECT_FALSE(run->err.contains(PgServer::password()) || run->out.contains(PgServer::password()));
+    }
+
+    lab::PgConnection db;
+    ASSERT_TRUE(db.connect(server.uri(), 5s)) << db.error();
+    EXPECT_EQ(labQuery(db, "SELECT count(*) FROM cellward.test WHERE end_reason = $1", {"完成"}), "4\n");
+    for (const auto& [bench, station] : {std::pair{&a, "bench-a"}, std::pair{&b, "bench-b"}}) {
+        for (int channel = 1; channel <= 2; ++channel) {
+            SCOPED_TRACE(std::string(station) + kChannels[channel - 1]);
+            const std::string id = labTestId(db, station, 1, channel);
+            ASSERT_FALSE(id.empty());
+            const std::string dat = dataFileOf(bench->data(), std::string(kChannels[channel - 1]) + ".dat");
+            EXPECT_GT(expectTestEqualsDataFile(db, id, dat), 5u);
+            EXPECT_EQ(loadDataFile(dat).results.size(), 4u);
+        }
+    }
+}
