@@ -3,9 +3,11 @@
 #include <chrono>
 #include <csignal>
 #include <future>
+#include <thread>
 
 #include "data/data_loader.h"
 #include "lab/pg_connection.h"
+#include "platform/text_file.h"
 #include "support/lab_compare.h"
 #include "support/pg_server.h"
 #include "support/sim_process.h"
@@ -47,10 +49,11 @@ struct LabBench {
     std::string program;
 };
 
-// The station run in the background.
-std::future<StationRun> launch(const QStringList& args)
+// The station run in the background; SIGKILL after killAfterMs when given.
+std::future<StationRun> launch(const QStringList& args, int killAfterMs = -1)
 {
-    return std::async(std::launch::async, [args] { return runProgram(KLV_STATION_PATH, args, -1, SIGKILL, 90000); });
+    return std::async(std::launch::async,
+                      [args, killAfterMs] { return runProgram(KLV_STATION_PATH, args, killAfterMs, SIGKILL, 90000); });
 }
 
 const char* const kChannels[] = {"-1-1", "-1-2"};
@@ -87,6 +90,73 @@ TEST(LabStation, TwoStationsStreamEveryTestOfTheirBenchesIntoOneDatabase)
             const std::string dat = dataFileOf(bench->data(), std::string(kChannels[channel - 1]) + ".dat");
             EXPECT_GT(expectTestEqualsDataFile(db, id, dat), 5u);
             EXPECT_EQ(loadDataFile(dat).results.size(), 4u);
+        }
+    }
+}
+
+namespace {
+
+// What of a saved file does not depend on the moment: a data file's header lines and a result
+// file's header lines with the cycle, step and mode of each row.
+std::vector<std::string> shapeOf(const std::string& path)
+{
+    std::vector<std::string> shape;
+    for (const std::string& line : readLines(path).value_or(std::vector<std::string>{})) {
+        if (line.empty() || line[0] < '0' || line[0] > '9')
+            shape.push_back(line);
+        else if (path.ends_with(".run"))
+            shape.push_back(line.substr(0, line.find('\t', line.find('\t', line.find('\t') + 1) + 1)));
+    }
+    return shape;
+}
+
+}  // namespace
+
+// Two benches run the same program side by side, one station with the lab link and one
+// without. Both stations are killed (SIGKILL) mid-test and continued; while they continue the
+// database is frozen (SIGSTOP) for longer than the link's statement timeout, then thawed. The
+// tests end whole, every sample and step result is in the database once, and the files of the
+// station with the lab link hold what those of the station without one do.
+TEST(LabStation, AKilledStationAndAFrozenDatabaseLoseAndDoubleNothing)
+{
+    PgServer server;
+    ASSERT_EQ(server.failure(), "");
+    LabBench withLab("450"), plain("450");
+    ASSERT_TRUE(withLab.sim.started() && plain.sim.started());
+    const QStringList lab{"--lab", QString::fromStdString(server.uri()), "--station", "bench-a"};
+
+    auto cutLab = launch(withLab.start(lab), 6000);
+    auto cutPlain = launch(plain.start({}), 6000);
+    cutLab.get();
+    cutPlain.get();
+    ASSERT_TRUE(fileExists(withLab.home.path() + "/klv-com1-1-2.bk1"));
+
+    auto runLab = launch(withLab.args(QStringList{"--continue", "all"} << lab));
+    auto runPlain = launch(plain.args({"--continue", "all"}));
+    std::this_thread::sleep_for(2s);
+    server.pause();
+    std::this_thread::sleep_for(12s);
+    server.resume();
+    const StationRun doneLab = runLab.get(), donePlain = runPlain.get();
+    ASSERT_EQ(doneLab.exitCode, 0) << doneLab.err.toStdString();
+    ASSERT_EQ(donePlain.exitCode, 0) << donePlain.err.toStdString();
+    // Lost once with its reason, then back.
+    EXPECT_EQ(doneLab.err.count("实验室库: 未连接"), 1) << doneLab.err.toStdString();
+    EXPECT_TRUE(
+        doneLab.err.trimmed().endsWith(QString::fromStdString("实验室库: 已连接 " + lab::redactUri(server.uri()))))
+        << doneLab.err.toStdString();
+
+    lab::PgConnection db;
+    ASSERT_TRUE(db.connect(server.uri(), 5s)) << db.error();
+    EXPECT_EQ(labQuery(db, "SELECT count(*) FROM cellward.test WHERE end_reason = $1", {"完成"}), "2\n");
+    for (const char* channel : kChannels) {
+        SCOPED_TRACE(channel);
+        const std::string dat = dataFileOf(withLab.data(), std::string(channel) + ".dat");
+        EXPECT_GT(expectTestEqualsDataFile(db, labTestId(db, "bench-a", 1, channel[3] - '0'), dat), 5u);
+        for (const char* kind : {".dat", ".run"}) {
+            const std::string ours = dataFileOf(withLab.data(), channel + std::string(kind));
+            EXPECT_EQ(shapeOf(ours), shapeOf(dataFileOf(plain.data(), channel + std::string(kind)))) << ours;
+            EXPECT_FALSE(shapeOf(ours).empty());
         }
     }
 }
