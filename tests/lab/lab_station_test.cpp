@@ -7,6 +7,7 @@
 
 #include "data/data_loader.h"
 #include "lab/pg_connection.h"
+#include "lab/schema_migration.h"
 #include "platform/text_file.h"
 #include "support/lab_compare.h"
 #include "support/pg_server.h"
@@ -158,5 +159,47 @@ TEST(LabStation, AKilledStationAndAFrozenDatabaseLoseAndDoubleNothing)
             EXPECT_EQ(shapeOf(ours), shapeOf(dataFileOf(plain.data(), channel + std::string(kind)))) << ours;
             EXPECT_FALSE(shapeOf(ours).empty());
         }
+    }
+}
+
+// A lab target that cannot be used is said once, with its reason and without its password,
+// while the station goes on polling its bench.
+TEST(LabStation, EachUnusableLabTargetIsSaidOnceWhileTheStationPolls)
+{
+    PgServer server;
+    ASSERT_EQ(server.failure(), "");
+    const std::string secret = "Sw0rdfish-42";
+    lab::PgConnection admin;
+    ASSERT_TRUE(admin.connect(server.adminUri(), 5s)) << admin.error();
+    for (const char* sql : {"CREATE DATABASE bare", "CREATE DATABASE newer"})
+        ASSERT_TRUE(admin.exec(sql).ok()) << admin.error();
+    ASSERT_TRUE(admin.exec("CREATE ROLE station LOGIN PASSWORD '" + secret + "'").ok()) << admin.error();
+    lab::PgConnection newer;
+    ASSERT_TRUE(newer.connect(server.adminUri("newer"), 5s)) << newer.error();
+    ASSERT_TRUE(lab::migrate(newer).ok);
+    ASSERT_TRUE(newer.exec("UPDATE cellward.schema_version SET version = $1", {"2"}).ok()) << newer.error();
+
+    LabBench bench("600");
+    ASSERT_TRUE(bench.sim.started());
+    const std::string port = std::to_string(server.port());
+    const struct {
+        std::string url, reason;
+    } cases[] = {
+        {"postgresql://station:" + secret + "@[127.0.0.1/bare", "URI"},
+        {"postgresql://station:" + secret + "@127.0.0.1:1/bare", "port 1 failed"},
+        {server.uri("station", secret + "x", "bare"), "password authentication failed"},
+        {server.uri("station", secret, "bare"), "无权创建"},
+        {server.uri("newer"), "第 2 版"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        const StationRun run = runProgram(
+            KLV_STATION_PATH, bench.args({"--seconds", "5", "--lab", QString::fromStdString(c.url)}), -1, 0, 60000);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.err.count("实验室库: "), 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromStdString(c.reason))) << run.err.toStdString();
+        EXPECT_GE(run.out.count("1-1 running=0"), 2) << run.out.toStdString();
+        for (const QString& shown : {run.out, run.err})
+            EXPECT_FALSE(shown.contains(secret.c_str()) || shown.contains(PgServer::password()));
     }
 }
