@@ -50,7 +50,7 @@ private:
     void applyLoaded(PreparedTest test);
     void refreshView();
     // The save dialog's answer, proposing the date-time name; empty when cancelled.
-    std::string askSavePath(const char* title, const char* filter);
+    std::string askSavePath(const QString& title, const char* filter);
     void exportChosen();
     void savePicture();
     void editTitle();
