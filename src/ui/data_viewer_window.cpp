@@ -206,6 +206,7 @@ void DataViewerWindow::openChosen()
     FileRequest request;
     request.title = ss(tr("打开数据"));
     request.filter = kDataFileFilter;
+    request.initialFolder = station_.home + "/Data";
     const std::string path = chooseFile(request);
     if (!path.empty())
         openFile(QString::fromStdString(path));
@@ -268,6 +269,7 @@ std::string DataViewerWindow::askSavePath(const QString& title, const char* filt
     request.title = ss(title);
     request.filter = filter;
     request.initialName = defaultSaveName(station_);
+    request.initialFolder = station_.home + "/Data";
     return chooseFile(request);
 }
 

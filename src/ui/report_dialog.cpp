@@ -103,6 +103,7 @@ void ReportDialog::save()
     request.save = true;
     request.title = tr("保存数据").toStdString();
     request.filter = "csv file(*.csv)|*.csv";
+    request.initialFolder = station_.home + "/Data";
     const std::string chosen = chooseFile(request);
     if (!chosen.empty())
         saveReport(report_, chosen);
