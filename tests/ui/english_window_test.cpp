@@ -16,10 +16,9 @@
 #include "run/channel_menu.h"
 #include "run/live_data.h"
 #include "run/run_engine.h"
-#include "support/bench_fixture.h"
+#include "support/window_fixture.h"
 #include "ui/mach_widget.h"
 #include "ui/overview_page.h"
-#include "ui/station_window.h"
 #include "ui/translations.h"
 
 using namespace klv;
@@ -73,18 +72,22 @@ std::vector<std::string> chineseTexts(QWidget* window)
     return found;
 }
 
-struct EnglishWindow : BenchFixture {
+struct EnglishWindow : WindowFixture {
     Translations texts{Language::English};
-    DirectLink link{station};
-    sim::SimPort searchPort{bus, clock};
-    std::unique_ptr<StationWindow> window;
 
     EnglishWindow()
     {
         texts.install();
         bus.addUnit(0, 20);
         bus.addUnit(1, 22);
-        window = std::make_unique<StationWindow>(station, link, searchPort);
+        makeWindow();
+    }
+    // A right press on a tile: it is selected and the control menu opens.
+    void rightPress(int d, int n)
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 30), QPointF(30, 30), Qt::RightButton, Qt::RightButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(window->overview()->mach(d)->tile(n), &press);
     }
 };
 
@@ -93,8 +96,7 @@ struct EnglishWindow : BenchFixture {
 TEST_F(EnglishWindow, NoWindowOrDialogShowsOrSaysChinese)
 {
     window->menus().menuConn->trigger();  // the port dialog
-    window->connectTo(1, 1, 6, [](bool) {});
-    ASSERT_TRUE(station.link.connected);
+    ASSERT_TRUE(connectWindow());
     installLiveData(station);
     TextGrid table = newStepTable();
     const char* row[5] = {"恒流放", "01.00", "02.75", "00.00", "0"};
@@ -104,9 +106,7 @@ TEST_F(EnglishWindow, NoWindowOrDialogShowsOrSaysChinese)
 
     // A start from the control menu asks in English; two channels then run for a while.
     for (int n : {0, 1}) {
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 30), QPointF(30, 30), Qt::RightButton, Qt::RightButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(window->overview()->mach(0)->tile(n), &press);
+        rightPress(0, n);
         window->menus().control->hide();
         window->menus().menuChnStart->trigger();
     }
@@ -127,9 +127,7 @@ TEST_F(EnglishWindow, NoWindowOrDialogShowsOrSaysChinese)
     window->overview()->cmdCap()->click();
     window->overview()->cmdData()->click();
     window->findChild<QPushButton*>(QStringLiteral("cmdCopy"))->click();  // the step chooser
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 30), QPointF(30, 30), Qt::RightButton, Qt::RightButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(window->overview()->mach(1)->tile(0), &press);
+    rightPress(1, 0);
     ASSERT_TRUE(window->menus().control->isVisible());
 
     EXPECT_EQ(window->windowTitle(), QStringLiteral("[Cellward] Multi-channel Battery Test System V1.0.0"));
