@@ -196,6 +196,14 @@
         <source>工步文件无法保存</source>
         <translation>The step file cannot be saved</translation>
     </message>
+    <message>
+        <source>设备上没有这个通道 (no such channel on the bench)</source>
+        <translation>No such channel on the bench</translation>
+    </message>
+    <message>
+        <source>无法读取工步文件 (cannot read the step file): %1</source>
+        <translation>Cannot read the step file: %1</translation>
+    </message>
 </context>
 <context>
     <name>StationOptions</name>
@@ -447,7 +455,7 @@
     </message>
     <message>
         <source>放电</source>
-        <translation>Dchg</translation>
+        <translation>Dsg</translation>
     </message>
     <message>
         <source>搁置</source>

@@ -42,11 +42,13 @@ bool isListed(ViewerView view, const std::string& mode)
     return false;
 }
 
+// The graph's title names its view in the operator's language.
 std::string titleSuffix(ViewerView view)
 {
+    const std::string caption = screenText({"Table", viewCaption(view)});
     if (view == ViewerView::Capacity)
-        return viewCaption(view);
-    return view == ViewerView::All ? "" : std::string(" ") + viewCaption(view);
+        return caption;
+    return view == ViewerView::All ? "" : " " + caption;
 }
 
 float cellSingle(const std::string& text)
