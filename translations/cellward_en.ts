@@ -446,6 +446,10 @@
         <source>状态</source>
         <translation>State</translation>
     </message>
+    <message>
+        <source>未知%1</source>
+        <translation>Unknown %1</translation>
+    </message>
 </context>
 <context>
     <name>Tile</name>

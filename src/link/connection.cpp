@@ -66,7 +66,7 @@ bool registerDevice(Station& station, int address, int k, const std::optional<By
         }
         station.ui.gridView.at(slotOf(k, n) + 1, 0) = channelName(address, n);
     }
-    std::string line = deviceListLine(address, dev.modelName, dev.maxVoltage, dev.maxCurrent);
+    std::string line = deviceListLine(address, shownModelName(dev), dev.maxVoltage, dev.maxCurrent);
     station.ui.lstDev.push_back(line);
     station.ui.treeDev.push_back({"dev" + std::to_string(k), line, "com", false});
     return true;

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <functional>
 
 #include "link/poll_cycle.h"
 #include "program/step_apply.h"
@@ -33,12 +34,25 @@ bool hasChinese(const QString& text)
     return false;
 }
 
+using Check = std::function<void(const QObject*, const QString&)>;
+
+// The cells of a list, table or tree, the rows under each row too.
+void checkCells(const QAbstractItemModel* m, const QModelIndex& parent, const QObject* view, const Check& check)
+{
+    for (int r = 0; r < m->rowCount(parent); ++r)
+        for (int c = 0; c < m->columnCount(parent); ++c) {
+            const QModelIndex cell = m->index(r, c, parent);
+            check(view, cell.data().toString());
+            checkCells(m, cell, view, check);
+        }
+}
+
 // Every text of the window and its dialogs that is shown or spoken, hidden ones included,
 // that holds a Chinese character; each with the object it was found on.
 std::vector<std::string> chineseTexts(QWidget* window)
 {
     std::vector<std::string> found;
-    auto check = [&found](const QObject* where, const QString& text) {
+    const Check check = [&found](const QObject* where, const QString& text) {
         if (hasChinese(text))
             found.push_back(where->objectName().toStdString() + " (" + where->metaObject()->className() +
                             "): " + text.toStdString());
@@ -61,9 +75,7 @@ std::vector<std::string> chineseTexts(QWidget* window)
             const QAbstractItemModel* m = view->model();
             for (int c = 0; c < m->columnCount(); ++c)
                 check(w, m->headerData(c, Qt::Horizontal).toString());
-            for (int r = 0; r < m->rowCount(); ++r)
-                for (int c = 0; c < m->columnCount(); ++c)
-                    check(w, m->index(r, c).data().toString());
+            checkCells(m, QModelIndex(), w, check);
         }
         for (QAction* a : w->actions())
             for (const QString& t : {a->text(), a->toolTip()})
@@ -80,6 +92,7 @@ struct EnglishWindow : WindowFixture {
         texts.install();
         bus.addUnit(0, 20);
         bus.addUnit(1, 22);
+        bus.addUnit(2, 99);  // a model the station does not know
         makeWindow();
     }
     // A right press on a tile: it is selected and the control menu opens.
