@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 what=${1:-test}
 packages=(cmake g++ make git pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev
           fonts-wqy-microhei qt6-translations-l10n qt6-l10n-tools xvfb xauth python3-pandas clang-format dpkg-dev file
-          desktop-file-utils appstream clang libclang-rt-14-dev)
+          desktop-file-utils appstream clang libclang-rt-14-dev libpq-dev postgresql)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -32,8 +32,8 @@ case "$what" in
     # Every source file formatted as .clang-format says; clang-format names each line that is not.
     find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
     ctest --test-dir build --output-on-failure -j"$(nproc)"
-    # The core tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, in a
-    # build of their own without Qt.
+    # The core and widget tests once more under AddressSanitizer and UndefinedBehaviorSanitizer,
+    # in a build of their own (no station program, integration tests or benchmarks).
     cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKLV_SANITIZE=ON >/dev/null
     cmake --build build-asan -j"$(nproc)"
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)"

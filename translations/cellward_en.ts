@@ -79,6 +79,21 @@
     </message>
 </context>
 <context>
+    <name>Lab</name>
+    <message>
+        <source>尚未连接</source>
+        <translation>not connected yet</translation>
+    </message>
+    <message>
+        <source>实验室库: 已连接</source>
+        <translation>Lab database: connected</translation>
+    </message>
+    <message>
+        <source>实验室库: 未连接, 积压 %1 条</source>
+        <translation>Lab database: not connected, %1 rows waiting</translation>
+    </message>
+</context>
+<context>
     <name>Message</name>
     <message>
         <source>程序文件夹无法创建或写入，请用 --home 指定一个可写的文件夹。</source>
@@ -282,6 +297,18 @@
     <message>
         <source>[Cellward] %1: the station for a bench of battery test units.</source>
         <translation>[Cellward] %1: the station for a bench of battery test units.</translation>
+    </message>
+    <message>
+        <source>Write FILE.dat as a Battery Data Format CSV to OUT.csv, then exit.</source>
+        <translation>Write FILE.dat as a Battery Data Format CSV to OUT.csv, then exit.</translation>
+    </message>
+    <message>
+        <source>Also write every test to this lab PostgreSQL database (a libpq URI).</source>
+        <translation>Also write every test to this lab PostgreSQL database (a libpq URI).</translation>
+    </message>
+    <message>
+        <source>The bench&apos;s name in the lab database (default: host-folder).</source>
+        <translation>The bench&apos;s name in the lab database (default: host-folder).</translation>
     </message>
 </context>
 <context>
@@ -631,6 +658,14 @@
     <message>
         <source>曲线标题</source>
         <translation>Curve title</translation>
+    </message>
+    <message>
+        <source>保存BDF</source>
+        <translation>Save BDF</translation>
+    </message>
+    <message>
+        <source>已保存 BDF 文件</source>
+        <translation>BDF file saved</translation>
     </message>
 </context>
 <context>

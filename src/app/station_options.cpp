@@ -64,6 +64,17 @@ struct Parser {
     QCommandLineOption view{
         "view", t(QT_TRANSLATE_NOOP("StationOptions", "With --picture: the view to draw (default 全部-时间).")),
         "NAME"};
+    QCommandLineOption exportBdf{
+        "export-bdf",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Write FILE.dat as a Battery Data Format CSV to OUT.csv, then exit.")),
+        "FILE.dat OUT.csv"};
+    QCommandLineOption lab{
+        "lab",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Also write every test to this lab PostgreSQL database (a libpq URI).")),
+        "URL"};
+    QCommandLineOption stationName{
+        "station",
+        t(QT_TRANSLATE_NOOP("StationOptions", "The bench's name in the lab database (default: host-folder).")), "NAME"};
     QCommandLineOption lang{
         "lang",
         t(QT_TRANSLATE_NOOP("StationOptions",
@@ -77,8 +88,9 @@ struct Parser {
         qt.setApplicationDescription(
             t(QT_TRANSLATE_NOOP("StationOptions", "[Cellward] %1: the station for a bench of battery test units."))
                 .arg(t(kAppTitle, "Brand")));
-        qt.addOptions({headless, home, port, from, to, seconds, program, channels, resume, autosave, snapshot, every,
-                       exportSteps, picture, view, lang, help, version});
+        qt.addOptions({headless, home,      port,     from,        to,    seconds,     program,
+                       channels, resume,    autosave, snapshot,    every, exportSteps, picture,
+                       view,     exportBdf, lab,      stationName, lang,  help,        version});
     }
 };
 
@@ -148,10 +160,14 @@ ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOp
     o.lang = p.qt.value(p.lang).toStdString();
     if (!o.lang.empty() && !languageNamed(o.lang))
         return fail("--lang");
+    o.exportBdf = p.qt.value(p.exportBdf).toStdString();
+    o.labUrl = p.qt.value(p.lab).toStdString();
+    o.stationName = p.qt.value(p.stationName).toStdString();
     const QStringList rest = p.qt.positionalArguments();
-    const bool batch = !o.exportSteps.empty() || !o.picture.empty();
-    if (batch && (rest.size() != 1 || (!o.exportSteps.empty() && !o.picture.empty())))
-        return fail("--export-steps FILE.dat BASE or --picture FILE.dat OUT");
+    const int batches = !o.exportSteps.empty() + !o.picture.empty() + !o.exportBdf.empty();
+    const bool batch = batches > 0;
+    if (batch && (rest.size() != 1 || batches > 1))
+        return fail("--export-steps FILE.dat BASE, --picture FILE.dat OUT or --export-bdf FILE.dat OUT.csv");
     if (!batch && !rest.isEmpty())
         return fail(rest.front().toUtf8().constData());
     if (batch)
