@@ -7,8 +7,8 @@ cd "$(dirname "$0")/.."
 
 what=${1:-test}
 packages=(cmake g++ make git pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev
-          fonts-wqy-microhei qt6-translations-l10n xvfb xauth python3-pandas clang-format dpkg-dev file
-          desktop-file-utils appstream clang libclang-rt-14-dev libpq-dev postgresql
+          fonts-wqy-microhei qt6-translations-l10n qt6-l10n-tools xvfb xauth python3-pandas clang-format
+          dpkg-dev file desktop-file-utils appstream clang libclang-rt-14-dev libpq-dev postgresql
           libcpp-httplib-dev nodejs chromium)
 # Debian's npm only where no npm is on the path (a node from elsewhere brings its own).
 command -v npm >/dev/null || packages+=(npm)

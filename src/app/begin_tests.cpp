@@ -1,5 +1,6 @@
 #include "app/begin_tests.h"
 
+#include "common/screen_text.h"
 #include "platform/text_file.h"
 #include "program/program_tables.h"
 #include "program/step_file.h"
@@ -12,12 +13,13 @@ std::optional<std::vector<int>> beginTests(Station& station, const StationOption
 {
     auto slots = slotsOfChannels(station, options.resume ? *options.resume : options.channels);
     if (!slots) {
-        error = "设备上没有这个通道 (no such channel on the bench)";
+        error = screenText(KLV_TEXT("Message", "设备上没有这个通道 (no such channel on the bench)"));
         return std::nullopt;
     }
     TextGrid table = newStepTable();
     if (!options.program.empty() && !readStepFile(options.program, table)) {
-        error = "无法读取工步文件 (cannot read the step file): " + options.program;
+        error = fillIn(screenText(KLV_TEXT("Message", "无法读取工步文件 (cannot read the step file): %1")),
+                       {options.program});
         return std::nullopt;
     }
     if (options.resume)

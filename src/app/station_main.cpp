@@ -1,12 +1,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QTranslator>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,9 @@
 #include "station.h"
 #include "ui/link_thread.h"
 #include "ui/station_window.h"
+#include "ui/translations.h"
 #include "ui/window_snapshot.h"
+#include "view/language.h"
 
 namespace {
 
@@ -44,6 +45,11 @@ std::string programFolder(const std::string& given)
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
         return {};
     return QDir(folder).absolutePath().toStdString();
+}
+
+klv::Language systemLanguage()
+{
+    return klv::systemLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 // What the command line asks of the window once it shows: connect, start or continue, save.
@@ -67,17 +73,18 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");  // Qt took the system locale; every number text uses a point
     app.setApplicationName(QStringLiteral("klv-station"));
-    // The interface is Chinese whatever the system language: Qt's own buttons and dialogs too.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtTexts);
     klv::installQtDialogs();
     options.home = programFolder(options.home);
+    klv::IniFile ini(options.home + "/klv.ini");
+    // Qt's own buttons and dialogs follow the station's language.
+    const std::string iniLang = options.home.empty() ? "" : ini.read("DISP", "Lang", "");
+    klv::Translations texts(klv::chooseLanguage(options.lang, iniLang, systemLanguage()));
+    texts.install();
     if (options.home.empty()) {
-        klv::showMessage("程序文件夹无法创建或写入，请用 --home 指定一个可写的文件夹。", klv::MsgIcon::Error);
+        klv::showMessage(QT_TRANSLATE_NOOP("Message", "程序文件夹无法创建或写入，请用 --home 指定一个可写的文件夹。"),
+                         klv::MsgIcon::Error);
         return 1;
     }
-    klv::IniFile ini(options.home + "/klv.ini");
     const klv::QtSerialPort::Resolver ports = [&ini](int n) { return klv::portPath(ini, n, klv::systemSerialPorts()); };
     klv::SystemClock clock;
     // Data files are written off the polling thread; whatever is still waiting is written before the end.
@@ -110,7 +117,10 @@ int main(int argc, char** argv)
 {
     klv::StationOptions options;
     std::string message;
-    switch (klv::parseStationOptions(std::vector<std::string>(argv + 1, argv + argc), options, message)) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // klv.ini is not known before the options are read: --help follows --lang and the system.
+    const klv::Translations helpTexts(klv::chooseLanguage(klv::languageArgument(args), "", systemLanguage()));
+    switch (klv::parseStationOptions(args, options, message, helpTexts.own())) {
     case klv::ParseOutcome::Exit:
         std::printf("%s\n", message.c_str());
         return 0;

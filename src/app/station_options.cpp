@@ -1,48 +1,96 @@
 #include "app/station_options.h"
 
 #include <QCommandLineParser>
+#include <QTranslator>
 
 #include "common/brand.h"
 #include "link/port_map.h"
 #include "version.h"
+#include "view/language.h"
 
 namespace klv {
 
 namespace {
 
 struct Parser {
-    QCommandLineParser qt;
-    QCommandLineOption headless{"headless", "Run without a window: connect, print readings or run tests."};
-    QCommandLineOption home{"home", "The program folder (klv.ini, Data, Log, backups).", "DIR"};
-    QCommandLineOption port{"port", "Connect at start to port COM<N> (1..20).", "N"};
-    QCommandLineOption from{"from", "First device number to scan (1..6).", "A", "1"};
-    QCommandLineOption to{"to", "Last device number to scan (1..6).", "B", "6"};
-    QCommandLineOption seconds{"seconds", "Headless: stop monitoring after S seconds.", "S"};
-    QCommandLineOption program{"program", "Apply this step file to --channels and start them.", "FILE.stp"};
-    QCommandLineOption channels{"channels", "Channels for --program: all, or a list such as 1-1,1-2,2-3.", "LIST",
-                                "all"};
-    QCommandLineOption resume{"continue", "Continue these channels from their backups: all, or a list.", "LIST"};
-    QCommandLineOption autosave{"autosave", "Tick \"自动保存\": save every finished test to Data."};
-    QCommandLineOption snapshot{"snapshot", "Write a picture of the main window to FILE.png.", "FILE.png"};
-    QCommandLineOption every{"every", "With --snapshot: write the picture again every S seconds.", "S"};
-    QCommandLineOption exportSteps{"export-steps", "Write the step CSVs of FILE.dat to BASE-*.csv, then exit.",
-                                   "FILE.dat BASE"};
-    QCommandLineOption picture{"picture", "Draw a view of FILE.dat into OUT.png or OUT.bmp, then exit.",
-                               "FILE.dat OUT"};
-    QCommandLineOption view{"view", "With --picture: the view to draw (default 全部-时间).", "NAME"};
-    QCommandLineOption exportBdf{"export-bdf", "Write FILE.dat as a Battery Data Format CSV to OUT.csv, then exit.",
-                                 "FILE.dat OUT.csv"};
-    QCommandLineOption lab{"lab", "Also write every test to this lab PostgreSQL database (a libpq URI).", "URL"};
-    QCommandLineOption stationName{"station", "The bench's name in the lab database (default: host-folder).", "NAME"};
-    QCommandLineOption help{{"h", "help"}, "Show this help."};
-    QCommandLineOption version{{"v", "version"}, "Show the version."};
-
-    Parser()
+    // The chosen language's texts; the options are read before the application object that
+    // would hold them exists.
+    const QTranslator* texts;
+    QString t(const char* source, const char* context = "StationOptions") const
     {
-        qt.setApplicationDescription(QStringLiteral("[Cellward] %1: the station for a bench of battery test units.")
-                                         .arg(QString::fromUtf8(kAppTitle)));
-        qt.addOptions({headless, home,  port,        from,    to,   seconds,   program, channels,    resume, autosave,
-                       snapshot, every, exportSteps, picture, view, exportBdf, lab,     stationName, help,   version});
+        const QString translated = texts ? texts->translate(context, source) : QString();
+        return translated.isEmpty() ? QString::fromUtf8(source) : translated;
+    }
+
+    QCommandLineParser qt;
+    QCommandLineOption headless{
+        "headless",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Run without a window: connect, print readings or run tests."))};
+    QCommandLineOption home{
+        "home", t(QT_TRANSLATE_NOOP("StationOptions", "The program folder (klv.ini, Data, Log, backups).")), "DIR"};
+    QCommandLineOption port{"port", t(QT_TRANSLATE_NOOP("StationOptions", "Connect at start to port COM<N> (1..20).")),
+                            "N"};
+    QCommandLineOption from{"from", t(QT_TRANSLATE_NOOP("StationOptions", "First device number to scan (1..6).")), "A",
+                            "1"};
+    QCommandLineOption to{"to", t(QT_TRANSLATE_NOOP("StationOptions", "Last device number to scan (1..6).")), "B", "6"};
+    QCommandLineOption seconds{
+        "seconds", t(QT_TRANSLATE_NOOP("StationOptions", "Headless: stop monitoring after S seconds.")), "S"};
+    QCommandLineOption program{
+        "program", t(QT_TRANSLATE_NOOP("StationOptions", "Apply this step file to --channels and start them.")),
+        "FILE.stp"};
+    QCommandLineOption channels{
+        "channels",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Channels for --program: all, or a list such as 1-1,1-2,2-3.")), "LIST",
+        "all"};
+    QCommandLineOption resume{
+        "continue",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Continue these channels from their backups: all, or a list.")), "LIST"};
+    QCommandLineOption autosave{
+        "autosave", t(QT_TRANSLATE_NOOP("StationOptions", "Tick \"自动保存\": save every finished test to Data."))};
+    QCommandLineOption snapshot{
+        "snapshot", t(QT_TRANSLATE_NOOP("StationOptions", "Write a picture of the main window to FILE.png.")),
+        "FILE.png"};
+    QCommandLineOption every{
+        "every", t(QT_TRANSLATE_NOOP("StationOptions", "With --snapshot: write the picture again every S seconds.")),
+        "S"};
+    QCommandLineOption exportSteps{
+        "export-steps",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Write the step CSVs of FILE.dat to BASE-*.csv, then exit.")),
+        "FILE.dat BASE"};
+    QCommandLineOption picture{
+        "picture",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Draw a view of FILE.dat into OUT.png or OUT.bmp, then exit.")),
+        "FILE.dat OUT"};
+    QCommandLineOption view{
+        "view", t(QT_TRANSLATE_NOOP("StationOptions", "With --picture: the view to draw (default 全部-时间).")),
+        "NAME"};
+    QCommandLineOption exportBdf{
+        "export-bdf",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Write FILE.dat as a Battery Data Format CSV to OUT.csv, then exit.")),
+        "FILE.dat OUT.csv"};
+    QCommandLineOption lab{
+        "lab",
+        t(QT_TRANSLATE_NOOP("StationOptions", "Also write every test to this lab PostgreSQL database (a libpq URI).")),
+        "URL"};
+    QCommandLineOption stationName{
+        "station",
+        t(QT_TRANSLATE_NOOP("StationOptions", "The bench's name in the lab database (default: host-folder).")), "NAME"};
+    QCommandLineOption lang{
+        "lang",
+        t(QT_TRANSLATE_NOOP("StationOptions",
+                            "The language of the window: zh or en (default: klv.ini, then the system's).")),
+        "LANG"};
+    QCommandLineOption help{{"h", "help"}, t(QT_TRANSLATE_NOOP("StationOptions", "Show this help."))};
+    QCommandLineOption version{{"v", "version"}, t(QT_TRANSLATE_NOOP("StationOptions", "Show the version."))};
+
+    explicit Parser(const QTranslator* translator) : texts(translator)
+    {
+        qt.setApplicationDescription(
+            t(QT_TRANSLATE_NOOP("StationOptions", "[Cellward] %1: the station for a bench of battery test units."))
+                .arg(t(kAppTitle, "Brand")));
+        qt.addOptions({headless, home,      port,     from,        to,    seconds,     program,
+                       channels, resume,    autosave, snapshot,    every, exportSteps, picture,
+                       view,     exportBdf, lab,      stationName, lang,  help,        version});
     }
 };
 
@@ -65,9 +113,10 @@ bool numberIn(const QString& text, int low, int high, int& out)
 
 }  // namespace
 
-ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOptions& o, std::string& message)
+ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOptions& o, std::string& message,
+                                 const QTranslator* texts)
 {
-    Parser p;
+    Parser p(texts);
     QStringList list{QStringLiteral("klv-station")};
     for (const auto& a : args)
         list << QString::fromStdString(a);
@@ -108,6 +157,9 @@ ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOp
     o.exportSteps = p.qt.value(p.exportSteps).toStdString();
     o.picture = p.qt.value(p.picture).toStdString();
     o.view = p.qt.value(p.view).toStdString();
+    o.lang = p.qt.value(p.lang).toStdString();
+    if (!o.lang.empty() && !languageNamed(o.lang))
+        return fail("--lang");
     o.exportBdf = p.qt.value(p.exportBdf).toStdString();
     o.labUrl = p.qt.value(p.lab).toStdString();
     o.stationName = p.qt.value(p.stationName).toStdString();

@@ -6,6 +6,8 @@
 
 #include "run/bench_start.h"
 
+class QTranslator;
+
 namespace klv {
 
 // One command line for the window and for --headless; the options mean the same in both.
@@ -25,6 +27,7 @@ struct StationOptions {
     std::string exportSteps, picture;  // the data file
     std::string target;                // BASE of the CSVs, or the picture file
     std::string view;                  // the view drawn; empty: "全部-时间"
+    std::string lang;                  // "zh", "en" or empty: klv.ini, then the system
     std::string exportBdf;             // the data file to write as a Battery Data Format CSV to `target`
     std::string labUrl, stationName;   // the lab database and the bench's name there; empty: from klv.ini
 };
@@ -33,6 +36,8 @@ enum class ParseOutcome { Run, Exit, Error };
 
 // Parse argv (without the program name). Exit: --help or --version printed their text;
 // Error: the message is in `message`.
-ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOptions& options, std::string& message);
+// The help and its errors are in the language of `texts` (none: as written here).
+ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOptions& options, std::string& message,
+                                 const QTranslator* texts = nullptr);
 
 }  // namespace klv

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "common/format.h"
+#include "common/screen_text.h"
 #include "data/save_ops.h"
 #include "platform/text_file.h"
 
@@ -12,9 +13,9 @@ TextGrid newReportTable()
 {
     TextGrid report;
     report.resize(kReportRows, kReportColumns);
-    report.at(0, 0) = "通道";
+    report.at(0, 0) = KLV_NOOP("Table", "通道");
     for (int c = 1; c < kReportColumns; ++c)
-        report.at(0, c) = c % 2 == 1 ? "工步" : "容量(Ah)";
+        report.at(0, c) = c % 2 == 1 ? KLV_NOOP("Table", "工步") : KLV_NOOP("Table", "容量(Ah)");
     return report;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/screen_text.h"
 #include "data/step_capacity.h"
 
 namespace klv {
@@ -15,7 +16,7 @@ inline constexpr int kScreenPass = 0x00FFFF;  // yellow
 inline constexpr int kScreenFail = 14737632;  // light grey
 inline constexpr const char* kMinimumBound = "01.00";
 inline constexpr const char* kMaximumBound = "02.00";
-inline constexpr const char* kBadBoundMessage = "设置数据有误！";
+inline constexpr const char* kBadBoundMessage = KLV_NOOP("Message", "设置数据有误！");
 
 // A bound box's text once the box is left: the number in "00.00", or nothing when it holds no number.
 std::optional<std::string> boundText(const std::string& text);

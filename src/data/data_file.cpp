@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "common/logs.h"
+#include "common/screen_text.h"
 #include "data/data_file_copy.h"
 #include "data/save_queue.h"
 #include "station.h"
@@ -15,9 +16,10 @@ namespace {
 void reportFailedSave(Station& station, const std::string& base)
 {
     klvLog(station, "ErrSaveData(" + base + ".dat)", "cannot write");
-    const std::string line = logTime(station.clock.now()) + "  数据保存失败 " + base + ".dat";
-    station.ui.history.push_back(line);
-    sysLog(station, line);
+    const Text failed = KLV_TEXT("History", "数据保存失败 %1");
+    const std::string time = logTime(station.clock.now()) + "  ";
+    station.ui.history.push_back(time + fillIn(screenText(failed), {base + ".dat"}));
+    sysLog(station, time + fillIn(fileText(failed), {base + ".dat"}));
 }
 
 }  // namespace

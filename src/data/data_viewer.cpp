@@ -5,14 +5,16 @@
 #include <stdexcept>
 
 #include "common/number_text.h"
+#include "common/screen_text.h"
 #include "program/program_tables.h"
 
 namespace klv {
 
 namespace {
 
-constexpr std::array<const char*, kViewerViews> kViewCaptions = {"全部-时间", "放电-时间", "放电-容量",
-                                                                 "充电-时间", "充电-容量", "容量-次数"};
+constexpr std::array<const char*, kViewerViews> kViewCaptions = {
+    KLV_NOOP("Table", "全部-时间"), KLV_NOOP("Table", "放电-时间"), KLV_NOOP("Table", "放电-容量"),
+    KLV_NOOP("Table", "充电-时间"), KLV_NOOP("Table", "充电-容量"), KLV_NOOP("Table", "容量-次数")};
 constexpr const char* kDischarge = "恒流放";
 constexpr const char* kCharge = "恒压充";
 constexpr const char* kRest = "搁置";
@@ -40,11 +42,13 @@ bool isListed(ViewerView view, const std::string& mode)
     return false;
 }
 
+// The graph's title names its view in the operator's language.
 std::string titleSuffix(ViewerView view)
 {
+    const std::string caption = screenText({"Table", viewCaption(view)});
     if (view == ViewerView::Capacity)
-        return viewCaption(view);
-    return view == ViewerView::All ? "" : std::string(" ") + viewCaption(view);
+        return caption;
+    return view == ViewerView::All ? "" : " " + caption;
 }
 
 float cellSingle(const std::string& text)
@@ -59,7 +63,8 @@ float cellSingle(const std::string& text)
 void emptyResultTable(TextGrid& table)
 {
     table.resize(DataViewer::kResultRowsAtStart, DataViewer::kResultCells);
-    const char* heads[] = {"循环", "工步", "模式", "容量(Ah)", "能量(Wh)", "时间(S)"};
+    const char* heads[] = {KLV_NOOP("Table", "循环"),     KLV_NOOP("Table", "工步"),     KLV_NOOP("Table", "模式"),
+                           KLV_NOOP("Table", "容量(Ah)"), KLV_NOOP("Table", "能量(Wh)"), KLV_NOOP("Table", "时间(S)")};
     for (int c = 0; c < DataViewer::kResultCells; ++c)
         table.at(0, c) = heads[c];
 }
@@ -86,7 +91,9 @@ DataViewer::DataViewer(const ViewerLook& look)
 {
     graph_.setCurveCount(6);
     steps_.resize(kStepRows + 1, kStepColumns);
-    const char* stepHeads[] = {"工步", "运行模式", "设定电流", "设定电压", "终止电流", "时间/次"};
+    const char* stepHeads[] = {KLV_NOOP("Table", "工步"),     KLV_NOOP("Table", "运行模式"),
+                               KLV_NOOP("Table", "设定电流"), KLV_NOOP("Table", "设定电压"),
+                               KLV_NOOP("Table", "终止电流"), KLV_NOOP("Table", "时间/次")};
     for (int c = 0; c < kStepColumns; ++c)
         steps_.at(0, c) = stepHeads[c];
     reset(look);
@@ -104,9 +111,12 @@ void DataViewer::reset(const ViewerLook& look)
 
 void DataViewer::applyLook(const ViewerLook& look)
 {
-    const char* legends[] = {"电压", "电流"};
+    const Text legends[] = {KLV_TEXT("Table", "电压"), KLV_TEXT("Table", "电流")};
     for (int k = 0; k < 6; ++k) {
-        graph_.setLegendText(k, k < kDischargeCapacity ? legends[k % 2] : (k == kDischargeCapacity ? "放电" : "充电"));
+        const Text legend = k < kDischargeCapacity    ? legends[k % 2]
+                            : k == kDischargeCapacity ? KLV_TEXT("Table", "放电")
+                                                      : KLV_TEXT("Table", "充电");
+        graph_.setLegendText(k, screenText(legend));
         graph_.setCurveAxesY(k, k < kDischargeCapacity ? k % 2 : 0);
         graph_.setCurveLineColor(k, k % 2 == 0 ? look.voltageColor : look.currentColor);
         graph_.setShowCurve(k, k <= kWholeCurrent);

@@ -1,6 +1,7 @@
 #include "data/save_ops.h"
 
 #include "common/format.h"
+#include "common/screen_text.h"
 #include "data/data_file.h"
 #include "station.h"
 
@@ -24,11 +25,14 @@ std::string pathWithExtension(const std::string& chosen, const std::string& exte
 
 std::string defaultSaveName(Station& station) { return dateTimeStamp(station.clock.now()); }
 
-std::string saveDeviceTitle(int device) { return "保存数据-设备" + std::to_string(device + 1); }
+std::string saveDeviceTitle(int device)
+{
+    return fillIn(screenText(KLV_TEXT("Dialog", "保存数据-设备%1")), {std::to_string(device + 1)});
+}
 
 std::string saveChannelTitle(int device, int channel)
 {
-    return saveDeviceTitle(device) + " 通道" + std::to_string(channel + 1);
+    return saveDeviceTitle(device) + fillIn(screenText(KLV_TEXT("Dialog", " 通道%1")), {std::to_string(channel + 1)});
 }
 
 void saveChannel(Station& station, int device, int channel, const std::string& chosenPath)

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "common/number_text.h"
+#include "common/screen_text.h"
 #include "station.h"
 
 namespace klv {
@@ -32,11 +33,11 @@ const char* capacityTypeText(CapacityType type)
 {
     switch (type) {
     case CapacityType::Discharge:
-        return "放电";
+        return KLV_NOOP("Table", "放电");
     case CapacityType::Charge:
-        return "充电";
+        return KLV_NOOP("Table", "充电");
     case CapacityType::All:
-        return "全部";
+        return KLV_NOOP("Table", "全部");
     }
     return "";
 }

@@ -1,5 +1,7 @@
 #include "lab/lab_sender.h"
 
+#include "common/screen_text.h"
+
 #include "lab/outbox_row.h"
 #include "lab/schema_migration.h"
 
@@ -32,7 +34,7 @@ LabSender::LabSender(std::string uri, std::string outboxFolder, StationInfo info
           retry_(timing.firstRetry)
 {
     status_.backlog = outbox_.backlog();
-    status_.reason = "尚未连接";
+    status_.reason = KLV_NOOP("Lab", "尚未连接");
     thread_ = std::thread([this] { run(); });
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/format.h"
 #include "common/logs.h"
+#include "common/screen_text.h"
 #include "data/data_lines.h"
 #include "data/data_loader.h"
 #include "lab/outbox_row.h"
@@ -242,9 +243,11 @@ void LabStore::postChannels()
 
 void LabStore::showLink(const LinkStatus& status)
 {
-    const std::string text =
-        status.connected ? "实验室库: 已连接" : "实验室库: 未连接, 积压 " + std::to_string(status.backlog) + " 条";
-    const std::string tooltip = status.connected ? redactUri(config_.uri) : status.reason;
+    // The status bar speaks the operator's language; the log lines below stay as they are.
+    const std::string text = status.connected ? screenText(KLV_TEXT("Lab", "实验室库: 已连接"))
+                                              : fillIn(screenText(KLV_TEXT("Lab", "实验室库: 未连接, 积压 %1 条")),
+                                                       {std::to_string(status.backlog)});
+    const std::string tooltip = status.connected ? redactUri(config_.uri) : screenText({"Lab", status.reason.c_str()});
     if (showStatus && (text != shownText_ || tooltip != shownTooltip_))
         showStatus(text, tooltip);
     shownText_ = text;

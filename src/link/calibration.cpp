@@ -4,6 +4,7 @@
 
 #include "common/format.h"
 #include "common/number_text.h"
+#include "common/screen_text.h"
 #include "link/command_set.h"
 #include "link/frame.h"
 #include "station.h"
@@ -21,15 +22,15 @@ const char* outOfRange(CalPoint point)
 {
     switch (point) {
     case CalPoint::VL:
-        return "低电压设置超出范围";
+        return KLV_NOOP("Message", "低电压设置超出范围");
     case CalPoint::VH:
-        return "高电压设置超出范围";
+        return KLV_NOOP("Message", "高电压设置超出范围");
     case CalPoint::CL:
-        return "小电流设置超出范围";
+        return KLV_NOOP("Message", "小电流设置超出范围");
     case CalPoint::CH:
         break;
     }
-    return "大电流设置超出范围";
+    return KLV_NOOP("Message", "大电流设置超出范围");
 }
 
 // Millivolts; a current in 0.1 mA on TAL-M3 and TAL-M8's reading scale times ten, else in its reading scale.
@@ -58,7 +59,7 @@ CalCheck checkCalibrationField(CalPoint point, const std::string& typed, const D
 {
     const auto x = parseCellNumber(typed);
     if (!x)
-        return {"设置数据有误！", typed, 0};
+        return {KLV_NOOP("Message", "设置数据有误！"), typed, 0};
     // The checks compare singles, as the ratings are.
     const float single = toSingle(*x);
     const bool inRange = isVoltage(point) ? device.minVoltage < single && single < device.maxVoltage

@@ -4,6 +4,7 @@
 
 #include "common/format.h"
 #include "common/logs.h"
+#include "common/screen_text.h"
 #include "link/command_set.h"
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
@@ -65,7 +66,7 @@ bool registerDevice(Station& station, int address, int k, const std::optional<By
         }
         station.ui.gridView.at(slotOf(k, n) + 1, 0) = channelName(address, n);
     }
-    std::string line = deviceListLine(address, dev.modelName, dev.maxVoltage, dev.maxCurrent);
+    std::string line = deviceListLine(address, shownModelName(dev), dev.maxVoltage, dev.maxCurrent);
     station.ui.lstDev.push_back(line);
     station.ui.treeDev.push_back({"dev" + std::to_string(k), line, "com", false});
     return true;
@@ -82,8 +83,9 @@ ScanRange scanRange(int startNumber, int stopNumber)
 
 std::string deviceListLine(int address, const std::string& modelName, float maxVoltage, float maxCurrent)
 {
-    return "设备" + formatNumber(address + 1, "00") + ": " + modelName + " (" + formatNumber(maxVoltage, "0.0") + "V/" +
-           formatNumber(maxCurrent, "0") + "A)";
+    return fillIn(
+        screenText(KLV_TEXT("Table", "设备%1: %2 (%3V/%4A)")),
+        {formatNumber(address + 1, "00"), modelName, formatNumber(maxVoltage, "0.0"), formatNumber(maxCurrent, "0")});
 }
 
 ConnectScan::ConnectScan(Station& station, int portNumber, ScanRange range, ScanProgress progress)
@@ -100,7 +102,7 @@ std::optional<LinkRequest> ConnectScan::next()
     case Stage::Scan:
         if (++address_ <= range_.lastAddress && device_ < kMaxDevices) {
             if (progress_)
-                progress_("设备" + std::to_string(address_ + 1) + ":连接中...");
+                progress_(fillIn(screenText(KLV_TEXT("Message", "设备%1:连接中...")), {std::to_string(address_ + 1)}));
             LinkRequest request{LinkRequest::Kind::Identity};
             request.frame = identityRequest(address_);
             request.length = kIdentityAnswerLength;
@@ -131,7 +133,7 @@ void ConnectScan::take(const LinkReply& reply)
         if (!openFailure_.empty())
             klvLog(station_, "ErrConnect(COM" + std::to_string(portNumber_) + ")", openFailure_);
         result_ = ConnectResult::WrongPort;
-        showMessage("错误的端口！", MsgIcon::Error);
+        showMessage(KLV_NOOP("Message", "错误的端口！"), MsgIcon::Error);
     } else {
         opened();
     }
@@ -191,7 +193,7 @@ bool disconnectBench(Station& station)
     // hold the station connected to a bench that is gone (a pulled USB adapter).
     for (int s = 0; s < kUsedSlots; ++s) {
         if (station.link.slots[s].running && !station.link.devices[deviceOfSlot(s)].offline) {
-            showMessage("请先停止运行!", MsgIcon::Information);
+            showMessage(KLV_NOOP("Message", "请先停止运行!"), MsgIcon::Information);
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #include "link/registry.h"
 
+#include "common/screen_text.h"
+
 namespace klv {
 
 namespace {
@@ -35,10 +37,17 @@ ModelRow modelRow(int code)
 
 bool isKnownModel(int code) { return modelRow(code).name != nullptr; }
 
+std::string shownModelName(const DeviceEntry& device)
+{
+    return isKnownModel(device.modelCode)
+               ? device.modelName
+               : fillIn(screenText(KLV_TEXT("Table", "未知%1")), {std::to_string(device.modelCode)});
+}
+
 void applyModelRow(DeviceEntry& device)
 {
     ModelRow row = modelRow(device.modelCode);
-    device.modelName = row.name ? row.name : "未知" + std::to_string(row.code);
+    device.modelName = row.name ? row.name : fillIn(KLV_NOOP("Table", "未知%1"), {std::to_string(row.code)});
     device.maxCurrent = row.maxCurrent;
     device.minCurrent = row.minCurrent;
     device.maxVoltage = row.maxVoltage;

@@ -84,6 +84,8 @@ std::string channelName(int address, int channel);
 // The row of a model code; unknown codes get the fallback row "未知<code>" with ratings 0.
 ModelRow modelRow(int code);
 bool isKnownModel(int code);
+// The model name as the screen shows it: an unknown model's "未知" and code translated.
+std::string shownModelName(const DeviceEntry& device);
 // Fill the device's name, ratings and scales from its model row.
 void applyModelRow(DeviceEntry& device);
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -22,7 +23,10 @@ MsgResult qtMessage(const std::string& text, MsgIcon icon, MsgButtons buttons)
     const auto qicon = icon == MsgIcon::Error         ? QMessageBox::Critical
                        : icon == MsgIcon::Information ? QMessageBox::Information
                                                       : QMessageBox::Question;
-    QMessageBox box(qicon, QStringLiteral("提示"), qs(text), QMessageBox::Ok, QApplication::activeWindow());
+    // Fixed messages are translated here; a message made of parts arrives translated.
+    QMessageBox box(qicon, QCoreApplication::translate("Message", "提示"),
+                    QCoreApplication::translate("Message", text.c_str()), QMessageBox::Ok,
+                    QApplication::activeWindow());
     if (buttons == MsgButtons::OkCancel)
         box.addButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;

@@ -2,12 +2,15 @@
 
 #include <string>
 
+#include "common/screen_text.h"
+
 namespace klv {
 
 TextGrid newStepTable()
 {
-    static const char* const kTitles[kStepTableCols] = {"工步",     "运行模式", "设定电流",
-                                                        "设定电压", "终止电流", "时间/次"};
+    static const char* const kTitles[kStepTableCols] = {KLV_NOOP("Table", "工步"),     KLV_NOOP("Table", "运行模式"),
+                                                        KLV_NOOP("Table", "设定电流"), KLV_NOOP("Table", "设定电压"),
+                                                        KLV_NOOP("Table", "终止电流"), KLV_NOOP("Table", "时间/次")};
     TextGrid table;
     table.resize(kStepTableRows, kStepTableCols);
     for (int c = 0; c < kStepTableCols; ++c)

@@ -1,6 +1,7 @@
 #include "program/step_apply.h"
 
 #include "common/format.h"
+#include "common/screen_text.h"
 #include "program/step_checks.h"
 #include "program/step_program.h"
 
@@ -71,7 +72,8 @@ ApplyTargets offeredApplyTargets(const LinkTables& link, const RunTables& run, c
         if (ui.panels[device].tiles[n].sel)
             selected = targets.entries.back();
     }
-    const std::string deviceEntry = "设备" + std::to_string(link.devices[device].busAddress + 1);
+    const std::string deviceEntry =
+        fillIn(KLV_NOOP("Table", "设备%1"), {std::to_string(link.devices[device].busAddress + 1)});
     if (targets.entries.size() == kChannelsPerDevice)
         targets.entries.push_back(deviceEntry);
     bool anyBusy = false;
@@ -91,13 +93,15 @@ std::string applyFault(const LinkTables& link, const RunTables& run, int current
         const DeviceEntry& device = link.devices[slot / kChannelsPerDevice];
         // The run engine reads a running channel's table row by row: it keeps its program.
         if (run.slots[slot].busy)
-            return channelName(device.busAddress, slot % kChannelsPerDevice) + "正在运行，不能设置";
+            return fillIn(screenText(KLV_TEXT("Message", "%1正在运行，不能设置")),
+                          {channelName(device.busAddress, slot % kChannelsPerDevice)});
     }
     for (int slot : slots) {
         const DeviceEntry& device = link.devices[slot / kChannelsPerDevice];
         const std::string fault = programFault(edited, device);
         if (!fault.empty())
-            return "设备" + formatNumber(device.busAddress + 1, "00") + " " + fault;
+            return fillIn(screenText(KLV_TEXT("Message", "设备%1 %2")),
+                          {formatNumber(device.busAddress + 1, "00"), fault});
     }
     return "";
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/screen_text.h"
 #include "link/registry.h"
 #include "program/program_tables.h"
 #include "run/run_tables.h"
@@ -11,7 +12,7 @@
 namespace klv {
 
 // Apply target covering every channel of every device.
-inline constexpr const char* kApplyAllTarget = "全部";
+inline constexpr const char* kApplyAllTarget = KLV_NOOP("Table", "全部");
 
 // The targets the editor may offer for the current device: its idle channels as "1".."8",
 // "设备" + (bus address + 1) when all eight are idle, "全部" when no channel of any device is busy;

@@ -3,16 +3,17 @@
 #include <cmath>
 
 #include "common/format.h"
+#include "common/screen_text.h"
 
 namespace klv {
 
 namespace {
 
-constexpr const char* kMsgBadData = "设置数据有误！";
-constexpr const char* kMsgOutOfRange = "设置超出范围";
-constexpr const char* kMsgTime = "时间超出范围";
-constexpr const char* kMsgCurrent = "电流值超出范围";
-constexpr const char* kMsgVoltage = "电压值超出范围";
+constexpr const char* kMsgBadData = KLV_NOOP("Message", "设置数据有误！");
+constexpr const char* kMsgOutOfRange = KLV_NOOP("Message", "设置超出范围");
+constexpr const char* kMsgTime = KLV_NOOP("Message", "时间超出范围");
+constexpr const char* kMsgCurrent = KLV_NOOP("Message", "电流值超出范围");
+constexpr const char* kMsgVoltage = KLV_NOOP("Message", "电压值超出范围");
 constexpr double kMaxTimeCount = 9999;
 
 // Ratings are singles, so a value meets them as a single: "0.001" must pass a minimum of 0.001f.
@@ -92,10 +93,10 @@ RowCheck checkStepRow(int mode, const StepFields& fields, const DeviceEntry& dev
 std::string programFault(const TextGrid& table, const DeviceEntry& device)
 {
     for (int r = 1; r <= kStepRows && !table.at(r, kColMode).empty(); ++r) {
-        const std::string step = "工步" + std::to_string(r) + "：";
+        const std::string step = fillIn(screenText(KLV_TEXT("Message", "工步%1：")), {std::to_string(r)});
         const int mode = stepModeCode(table.at(r, kColMode));
         if (mode < 0)
-            return step + kMsgBadData;
+            return step + screenText({"Message", kMsgBadData});
         const StepFields fields{table.at(r, kColSetCurrent), table.at(r, kColSetVoltage), table.at(r, kColEndCurrent),
                                 table.at(r, kColTimeCount)};
         const RowCheck check = checkStepRow(mode, fields, device);
@@ -105,11 +106,12 @@ std::string programFault(const TextGrid& table, const DeviceEntry& device)
         if (check.ok())
             continue;
         const std::string message = check.message;
+        const std::string said = screenText({"Message", check.message.c_str()});
         if (message == kMsgCurrent)
-            return step + message + "（" + shortText(device.minCurrent) + "～" + shortText(device.maxCurrent) + " A）";
+            return step + said + "（" + shortText(device.minCurrent) + "～" + shortText(device.maxCurrent) + " A）";
         if (message == kMsgVoltage)
-            return step + message + "（" + shortText(device.minVoltage) + "～" + shortText(device.maxVoltage) + " V）";
-        return step + message + (mode == kStepRest || mode == kStepLoop ? "（1～9999）" : "（0～9999）");
+            return step + said + "（" + shortText(device.minVoltage) + "～" + shortText(device.maxVoltage) + " V）";
+        return step + said + (mode == kStepRest || mode == kStepLoop ? "（1～9999）" : "（0～9999）");
     }
     return "";
 }

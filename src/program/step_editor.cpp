@@ -1,6 +1,7 @@
 #include "program/step_editor.h"
 
 #include "common/format.h"
+#include "common/screen_text.h"
 #include "station.h"
 
 namespace klv {
@@ -9,7 +10,7 @@ namespace {
 
 constexpr int kLastStepIndex = kStepRows - 1;
 
-std::string flowEntry(int step) { return "工步" + std::to_string(step); }
+std::string flowEntry(int step) { return fillIn(KLV_NOOP("Table", "工步%1"), {std::to_string(step)}); }
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/brand.h"
+#include "common/screen_text.h"
 #include "platform/text_file.h"
 #include "program/step_program.h"
 
@@ -77,10 +78,11 @@ std::string lineFault(const std::string& line)
         return "";
     const auto record = parseRecord(line);
     if (!record || line[3] != ':')
-        return "格式有误";
+        return screenText(KLV_TEXT("Message", "格式有误"));
     if (!record->placed)
-        return record->row < 1 || record->row > kStepRows ? "工步超出1～10" : "列超出1～5";
-    return suitsColumn(*record) ? "" : "数值有误";
+        return record->row < 1 || record->row > kStepRows ? screenText(KLV_TEXT("Message", "工步超出1～10"))
+                                                          : screenText(KLV_TEXT("Message", "列超出1～5"));
+    return suitsColumn(*record) ? "" : screenText(KLV_TEXT("Message", "数值有误"));
 }
 
 }  // namespace
@@ -113,13 +115,14 @@ StepFileLoad loadStepFile(const std::string& path)
     StepFileLoad load{newStepTable(), ""};
     const auto lines = readLines(path);
     if (!lines) {
-        load.fault = "工步文件无法读取";
+        load.fault = KLV_NOOP("Message", "工步文件无法读取");
         return load;
     }
     for (size_t i = 1; i < lines->size(); ++i) {
         const std::string fault = lineFault((*lines)[i]);
         if (!fault.empty()) {
-            load.fault = "工步文件第" + std::to_string(i + 1) + "行有误：" + fault;
+            load.fault =
+                fillIn(screenText(KLV_TEXT("Message", "工步文件第%1行有误：%2")), {std::to_string(i + 1), fault});
             load.table = newStepTable();
             return load;
         }

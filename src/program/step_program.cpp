@@ -5,12 +5,14 @@
 #include <cmath>
 
 #include "common/format.h"
+#include "common/screen_text.h"
 
 namespace klv {
 
 namespace {
 
-constexpr std::array<const char*, 4> kModeLabels = {"恒流放", "恒压充", "搁置", "循环"};
+constexpr std::array<const char*, 4> kModeLabels = {KLV_NOOP("Table", "恒流放"), KLV_NOOP("Table", "恒压充"),
+                                                    KLV_NOOP("Table", "搁置"), KLV_NOOP("Table", "循环")};
 
 // "No charge row" and "no discharge row" are told by these start values surviving the scan.
 constexpr float kNoCharge = 0.0f;
@@ -59,7 +61,8 @@ EditableFields editableStepFields(int mode)
 
 TimeCaption timeCaption(int mode)
 {
-    return mode == kStepLoop ? TimeCaption{"循环次数", "次"} : TimeCaption{"终止时间", "分"};
+    return mode == kStepLoop ? TimeCaption{KLV_NOOP("Table", "循环次数"), KLV_NOOP("Table", "次")}
+                             : TimeCaption{KLV_NOOP("Table", "终止时间"), KLV_NOOP("Table", "分")};
 }
 
 StepCounts countSteps(const TextGrid& table)

@@ -5,6 +5,7 @@
 
 #include "common/format.h"
 #include "common/logs.h"
+#include "common/screen_text.h"
 #include "platform/message_box.h"
 #include "run/channel_ops.h"
 #include "run/grid_rows.h"
@@ -17,19 +18,6 @@ namespace {
 struct Channel {
     int device, channel;
 };
-
-const char* verb(ChannelOp op)
-{
-    switch (op) {
-    case ChannelOp::Start:
-        return "启动";
-    case ChannelOp::Continue:
-        return "继续";
-    case ChannelOp::Stop:
-        break;
-    }
-    return "停止";
-}
 
 bool isDevice(int d) { return d >= 0 && d < kMaxDevices; }
 bool isChannel(int n) { return n >= 0 && n < kChannelsPerDevice; }
@@ -52,19 +40,25 @@ bool hasTarget(const Station& station, OpScope scope)
 const DeviceEntry& device(const Station& station, int d) { return station.link.devices[d]; }
 const PanelState& panel(const Station& station, int d) { return station.ui.panels[d]; }
 
-// What an operation acts on, as both its texts name it: 启动设备1, 启动通道2-4, 启动选中通道.
-std::string subject(const Station& station, ChannelOp op, OpScope scope)
+// What an operation acts on, as its confirmation and its history line name it: 启动设备1,
+// 启动通道2-4, 启动选中通道; rows by operation, columns by scope.
+std::string subject(const Station& station, ChannelOp op, OpScope scope, Say say)
 {
+    static constexpr Text kSubjects[3][3] = {
+        {KLV_TEXT("History", "启动设备%1"), KLV_TEXT("History", "启动通道%1"), KLV_TEXT("History", "启动选中通道")},
+        {KLV_TEXT("History", "继续设备%1"), KLV_TEXT("History", "继续通道%1"), KLV_TEXT("History", "继续选中通道")},
+        {KLV_TEXT("History", "停止设备%1"), KLV_TEXT("History", "停止通道%1"), KLV_TEXT("History", "停止选中通道")}};
     const int d = station.ui.currentDevice;
+    const std::string pattern = say(kSubjects[static_cast<int>(op)][static_cast<int>(scope)]);
     switch (scope) {
     case OpScope::Device:
-        return verb(op) + ("设备" + std::to_string(d + 1));
+        return fillIn(pattern, {std::to_string(d + 1)});
     case OpScope::Channel:
-        return verb(op) + ("通道" + channelName(device(station, d).busAddress, station.ui.selectedChannel));
+        return fillIn(pattern, {channelName(device(station, d).busAddress, station.ui.selectedChannel)});
     case OpScope::Selected:
         break;
     }
-    return verb(op) + std::string("选中通道");
+    return pattern;
 }
 
 // The channels of a scope in visiting order; the selected scope takes the selected tiles
@@ -140,16 +134,17 @@ std::string confirmationText(const Station& station, ChannelOp op, OpScope scope
 {
     if (!hasTarget(station, scope))
         return {};
-    return subject(station, op, scope) + (scope == OpScope::Device ? "所有通道？" : "？");
+    const Text question = scope == OpScope::Device ? KLV_TEXT("Message", "%1所有通道？") : KLV_TEXT("Message", "%1？");
+    return fillIn(screenText(question), {subject(station, op, scope, screenText)});
 }
 
 void runConfirmedOp(Station& station, ChannelOp op, OpScope scope)
 {
     if (!hasTarget(station, scope))
         return;
-    const std::string line = logTime(station.clock.now()) + "  " + subject(station, op, scope);
-    station.ui.history.push_back(line);
-    sysLog(station, line);
+    const std::string time = logTime(station.clock.now()) + "  ";
+    station.ui.history.push_back(time + subject(station, op, scope, screenText));
+    sysLog(station, time + subject(station, op, scope, fileText));
     for (Channel ch : scopeChannels(station, scope))
         applyToChannel(station, op, scope, ch);
 }

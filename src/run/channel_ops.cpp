@@ -4,6 +4,7 @@
 
 #include "common/format.h"
 #include "common/logs.h"
+#include "common/screen_text.h"
 #include "link/command_set.h"
 #include "program/step_program.h"
 #include "run/backup_files.h"
@@ -15,14 +16,13 @@ namespace klv {
 
 namespace {
 
-// "启动通道" 2-4 出错: a start or continue refused while the channel is in voltage error.
-void refuse(Station& station, int slot, const std::string& verb)
+// "启动通道2-4出错": a start or continue refused while the channel is in voltage error.
+void refuse(Station& station, int slot, Text pattern)
 {
-    const int address = station.link.devices[deviceOfSlot(slot)].busAddress;
-    const std::string line =
-        logTime(station.clock.now()) + "  " + verb + "通道" + channelName(address, channelOfSlot(slot)) + "出错";
-    station.ui.history.push_back(line);
-    sysLog(station, line);
+    const std::string name = channelName(station.link.devices[deviceOfSlot(slot)].busAddress, channelOfSlot(slot));
+    const std::string time = logTime(station.clock.now()) + "  ";
+    station.ui.history.push_back(time + fillIn(screenText(pattern), {name}));
+    sysLog(station, time + fillIn(fileText(pattern), {name}));
 }
 
 // A fresh plot and fresh counts for the channel: its two curves, the graph's time origin,
@@ -51,7 +51,7 @@ void startChannel(Station& station, int slot)
 {
     RunSlot& run = station.run.slots[slot];
     if (run.voltageError) {
-        refuse(station, slot, "启动");
+        refuse(station, slot, KLV_TEXT("History", "启动通道%1出错"));
         return;
     }
     resetChannel(station, slot);
@@ -71,7 +71,7 @@ void continueChannel(Station& station, int slot)
 {
     RunSlot& run = station.run.slots[slot];
     if (run.voltageError) {
-        refuse(station, slot, "继续");
+        refuse(station, slot, KLV_TEXT("History", "继续通道%1出错"));
         return;
     }
     resetChannel(station, slot);

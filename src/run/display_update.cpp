@@ -6,6 +6,7 @@
 
 #include "common/format.h"
 #include "common/logs.h"
+#include "common/screen_text.h"
 #include "run/result_rows.h"
 #include "station.h"
 
@@ -63,20 +64,23 @@ double currentSnapWindow(int modelCode)
     }
 }
 
+// The grid's word is kept as stored; the tile, with room for a few letters after the channel,
+// has short translations of its own.
 struct ModeLook {
     int color;
     const char* word;
+    Text tileWord;
 };
 
 ModeLook modeLook(int startMode)
 {
     switch (startMode) {
     case kModeCharge:
-        return {kColorCharging, "充电"};
+        return {kColorCharging, KLV_NOOP("Table", "充电"), KLV_TEXT("Tile", "充电")};
     case kModeDischarge:
-        return {kColorDischarging, "放电"};
+        return {kColorDischarging, KLV_NOOP("Table", "放电"), KLV_TEXT("Tile", "放电")};
     default:
-        return {kColorResting, "搁置"};
+        return {kColorResting, KLV_NOOP("Table", "搁置"), KLV_TEXT("Tile", "搁置")};
     }
 }
 
@@ -138,9 +142,9 @@ struct View {
     {
         const ModeLook look = modeLook(link.startMode);
         tile.Color = look.color;
-        tile.Txt = caption(look.word);
+        tile.Txt = caption(look.tileWord);
         gridCell(kGridMode) = look.word;
-        gridCell(kGridState) = "测试";
+        gridCell(kGridState) = KLV_NOOP("Table", "测试");
         if (dev.timeoutCount > kStaleAfterTimeouts)
             return;
         const int r = currentResultRow(run.gridList);
@@ -160,15 +164,16 @@ struct View {
     {
         tile.Color = kColorIdleTile;
         const bool finished = run.testFinished && link.voltage > kNoBatteryVolts;
-        const char* word = finished ? "完成" : "停止";
-        tile.Txt = caption(word);
-        gridCell(kGridState) = word;
+        const ModeLook look = finished ? ModeLook{0, KLV_NOOP("Table", "完成"), KLV_TEXT("Tile", "完成")}
+                                       : ModeLook{0, KLV_NOOP("Table", "停止"), KLV_TEXT("Tile", "停止")};
+        tile.Txt = caption(look.tileWord);
+        gridCell(kGridState) = look.word;
         run.testFinished = finished;
     }
 
-    std::string caption(const char* word) const
+    std::string caption(Text word) const
     {
-        return channelName(dev.busAddress, channelOfSlot(slot)) + "  " + word;
+        return channelName(dev.busAddress, channelOfSlot(slot)) + "  " + screenText(word);
     }
 
     void update()
@@ -184,8 +189,8 @@ struct View {
             tile.cap = amountText(capacity);
             tile.Wh = amountText(energy);
         } else {
-            tile.cap = dev.offline ? "通讯" : "电压";
-            tile.Wh = "出错";
+            tile.cap = screenText(dev.offline ? KLV_TEXT("Tile", "通讯") : KLV_TEXT("Tile", "电压"));
+            tile.Wh = screenText(KLV_TEXT("Tile", "出错"));
         }
         gridCell(kGridVoltage) = tile.vol;
         gridCell(kGridCurrent) = tile.cur;

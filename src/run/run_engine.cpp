@@ -5,6 +5,7 @@
 
 #include "common/format.h"
 #include "common/logs.h"
+#include "common/screen_text.h"
 #include "data/data_file.h"
 #include "link/command_set.h"
 #include "run/channel_ops.h"
@@ -19,11 +20,11 @@ namespace klv {
 namespace {
 
 // A channel stopped for a reading the display update found wrong: log line, history line, stop.
-void errorStop(Station& station, int slot, const std::string& logWord, const std::string& historyWord)
+void errorStop(Station& station, int slot, const std::string& logWord, Text history)
 {
     klvLog(station, "ErrtmrRun(" + slotTag(slot) + ") " + logWord + " Stop");
-    station.ui.history.push_back(logTime(station.clock.now()) + "  通道" + std::to_string(deviceOfSlot(slot) + 1) +
-                                 "-" + std::to_string(channelOfSlot(slot) + 1) + historyWord);
+    const std::string name = std::to_string(deviceOfSlot(slot) + 1) + "-" + std::to_string(channelOfSlot(slot) + 1);
+    station.ui.history.push_back(logTime(station.clock.now()) + "  " + fillIn(screenText(history), {name}));
     stopChannel(station, slot);
 }
 
@@ -53,9 +54,9 @@ void runningTick(Station& station, int slot)
     if (run.stepTimeLimit > 0 && run.stepSeconds >= run.stepTimeLimit)
         AddCmd(station, slot, kQueueStop);
     if (run.voltageError)
-        errorStop(station, slot, "VolErr", "电压出错");
+        errorStop(station, slot, "VolErr", KLV_TEXT("History", "通道%1电压出错"));
     else if (run.currentError)
-        errorStop(station, slot, "CurErr", "电流出错");
+        errorStop(station, slot, "CurErr", KLV_TEXT("History", "通道%1电流出错"));
     run.lastRunningVoltage = link.voltage;
     run.lastRunningCurrent = link.current;
     run.phase = kPhaseRunning;

@@ -1,5 +1,6 @@
 #include "ui/about_dialog.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -25,16 +26,16 @@ QLabel* label(const char* name, const QString& text)
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     setModal(false);
 
-    auto* title = label("lblTitle", QString::fromUtf8(kAppTitle));
+    auto* title = label("lblTitle", QCoreApplication::translate("Brand", kAppTitle));
     QFont big = title->font();
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
     title->setFont(big);
-    auto* version = label(
-        "lblVersion", QStringLiteral("版本: V%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
+    auto* version =
+        label("lblVersion", tr("版本: V%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
     auto* build = label("lblBuild", QString::fromUtf8(kBuildDescription));
     const QString web = QString::fromUtf8(kWebAddress);
     auto* link = label("lblWeb", QStringLiteral("<a href=\"http://%1\">%1</a>").arg(web));
@@ -42,7 +43,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     link->setTextInteractionFlags(Qt::TextBrowserInteraction);
     link->setOpenExternalLinks(true);
 
-    auto* cmdOK = namedButton("cmdOK", "确定", true);
+    auto* cmdOK = namedButton("cmdOK", tr("确定"), true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);

@@ -19,7 +19,7 @@ namespace klv {
 CalibrationDialog::CalibrationDialog(Station& station, QWidget* parent) : QDialog(parent), station_(station)
 {
     setObjectName(QStringLiteral("frmAdj"));
-    setWindowTitle(QStringLiteral("参数校准"));
+    setWindowTitle(tr("参数校准"));
     setModal(false);
     setWindowFlag(Qt::WindowStaysOnTopHint);
 
@@ -27,24 +27,24 @@ CalibrationDialog::CalibrationDialog(Station& station, QWidget* parent) : QDialo
         CalPoint point;
         const char *field, *button, *caption, *unit;
     };
-    const Row rows[] = {{CalPoint::VL, "txtVL", "cmdVL", "校准VL", "V"},
-                        {CalPoint::VH, "txtVH", "cmdVH", "校准VH", "V"},
-                        {CalPoint::CL, "txtCL", "cmdCL", "校准CL", "A"},
-                        {CalPoint::CH, "txtCH", "cmdCH", "校准CH", "A"}};
+    const Row rows[] = {{CalPoint::VL, "txtVL", "cmdVL", QT_TR_NOOP("校准VL"), "V"},
+                        {CalPoint::VH, "txtVH", "cmdVH", QT_TR_NOOP("校准VH"), "V"},
+                        {CalPoint::CL, "txtCL", "cmdCL", QT_TR_NOOP("校准CL"), "A"},
+                        {CalPoint::CH, "txtCH", "cmdCH", QT_TR_NOOP("校准CH"), "A"}};
     auto* grid = new QGridLayout;
     for (size_t i = 0; i < points_.size(); ++i) {
         const Row& r = rows[i];
         auto* edit = new QLineEdit(QStringLiteral("0.000"));
         nameControl(edit, r.field);
         edit->setAlignment(Qt::AlignRight);
-        auto* b = namedButton(r.button, r.caption);
+        auto* b = namedButton(r.button, tr(r.caption));
         points_[i] = {r.point, edit, b};
         grid->addWidget(edit, static_cast<int>(i), 0);
         grid->addWidget(new QLabel(QString::fromUtf8(r.unit)), static_cast<int>(i), 1);
         grid->addWidget(b, static_cast<int>(i), 2);
     }
-    cmdOK_ = namedButton("cmdOK", "确定");
-    auto* cmdCancel = namedButton("cmdCancel", "返回");
+    cmdOK_ = namedButton("cmdOK", tr("确定"));
+    auto* cmdCancel = namedButton("cmdCancel", tr("返回"));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(6);
@@ -118,8 +118,7 @@ void CalibrationDialog::refreshForTarget()
     const int slot = targetSlot();
     if (slot < 0)
         return;
-    setWindowTitle(qs("基准校准--设备" + std::to_string(slot / kChannelsPerDevice + 1) + " 通道" +
-                      std::to_string(slot % kChannelsPerDevice + 1)));
+    setWindowTitle(tr("基准校准--设备%1 通道%2").arg(slot / kChannelsPerDevice + 1).arg(slot % kChannelsPerDevice + 1));
     for (const Point& p : points_) {
         const auto value = parseCellNumber(ss(p.field->text()));
         if (value && (p.point == CalPoint::CL || p.point == CalPoint::CH))

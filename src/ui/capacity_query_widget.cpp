@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "station.h"
+#include "ui/shown_word.h"
 
 namespace klv {
 
@@ -13,29 +14,29 @@ CapacityQueryWidget::CapacityQueryWidget(const Station& station, QWidget* parent
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(8);
-    firstDevice_ = box("cboDevFrom", "起始设备", grid, 0);
-    lastDevice_ = box("cboDevTo", "终止设备", grid, 1);
-    firstCycle_ = box("cboCycFrom", "起始循环", grid, 2);
-    lastCycle_ = box("cboCycTo", "终止循环", grid, 3);
-    type_ = box("cboType", "类型", grid, 4);
+    firstDevice_ = box("cboDevFrom", tr("起始设备"), grid, 0);
+    lastDevice_ = box("cboDevTo", tr("终止设备"), grid, 1);
+    firstCycle_ = box("cboCycFrom", tr("起始循环"), grid, 2);
+    lastCycle_ = box("cboCycTo", tr("终止循环"), grid, 3);
+    type_ = box("cboType", tr("类型"), grid, 4);
     for (int d : presentDevices(station)) {
         const QString text = QString::number(station.link.devices[d].busAddress + 1);
         firstDevice_->addItem(text, d);
         lastDevice_->addItem(text, d);
     }
     for (CapacityType t : {CapacityType::Discharge, CapacityType::Charge, CapacityType::All})
-        type_->addItem(QString::fromUtf8(capacityTypeText(t)), static_cast<int>(t));
+        type_->addItem(shownWord(capacityTypeText(t)), static_cast<int>(t));
     connect(firstDevice_, &QComboBox::activated, this, &CapacityQueryWidget::deviceChosen);
     connect(lastDevice_, &QComboBox::activated, this, &CapacityQueryWidget::deviceChosen);
 }
 
-QComboBox* CapacityQueryWidget::box(const char* name, const char* label, QGridLayout* grid, int column)
+QComboBox* CapacityQueryWidget::box(const char* name, const QString& label, QGridLayout* grid, int column)
 {
     auto* combo = new QComboBox;
     combo->setObjectName(QString::fromLatin1(name));
-    combo->setAccessibleName(QString::fromUtf8(label));
+    combo->setAccessibleName(label);
     combo->setMinimumWidth(72);
-    grid->addWidget(new QLabel(QString::fromUtf8(label)), 0, column);
+    grid->addWidget(new QLabel(label), 0, column);
     grid->addWidget(combo, 1, column);
     return combo;
 }

@@ -30,7 +30,7 @@ Q_SIGNALS:
     void deviceRangeChosen(int firstDevice, int lastDevice);
 
 private:
-    QComboBox* box(const char* name, const char* label, QGridLayout* grid, int column);
+    QComboBox* box(const char* name, const QString& label, QGridLayout* grid, int column);
     void deviceChosen();
 
     QComboBox* firstDevice_;

@@ -11,7 +11,7 @@ ConnectProgress::ConnectProgress(QWidget* parent)
         : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("frmConn"));
-    setWindowTitle(QStringLiteral("连接设备"));
+    setWindowTitle(tr("连接设备"));
     lblMsg_ = new QLabel(this);
     lblMsg_->setObjectName(QStringLiteral("lblMsg"));
     lblMsg_->setAccessibleName(QStringLiteral("lblMsg"));

@@ -24,7 +24,9 @@
 #include "platform/input_box.h"
 #include "station.h"
 #include "ui/curve_graph_widget.h"
+#include "ui/qt_dialog_support.h"
 #include "ui/qt_window_place.h"
+#include "ui/shown_word.h"
 #include "ui/text_grid_widget.h"
 
 namespace klv {
@@ -39,10 +41,10 @@ DataViewerWindow::DataViewerWindow(Station& station, QWidget* parent)
         : QMainWindow(parent), station_(station), viewer_(lookOf(station.ui.graphs[0]))
 {
     setObjectName(QStringLiteral("frmData"));
-    setWindowTitle(QStringLiteral("曲线数据"));
+    setWindowTitle(tr("曲线数据"));
     graph_ = new CurveGraphWidget(viewer_.graph());
     graph_->setObjectName(QStringLiteral("CurveGraph1"));
-    graph_->setAccessibleName(QStringLiteral("曲线"));
+    graph_->setAccessibleName(tr("曲线"));
     graph_->setMinimumSize(420, 280);
     graph_->installEventFilter(this);
     stepGrid_ = new TextGridWidget(QStringLiteral("gridStep"));
@@ -103,22 +105,22 @@ DataViewerWindow::~DataViewerWindow()
 
 void DataViewerWindow::buildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
-    open_ = file->addAction(QStringLiteral("打开数据"), this, &DataViewerWindow::openChosen);
+    QMenu* file = menuBar()->addMenu(tr("文件"));
+    open_ = file->addAction(tr("打开数据"), this, &DataViewerWindow::openChosen);
     open_->setObjectName(QStringLiteral("menuOpen"));
-    export_ = file->addAction(QStringLiteral("保存单步"), this, &DataViewerWindow::exportChosen);
+    export_ = file->addAction(tr("保存单步"), this, &DataViewerWindow::exportChosen);
     export_->setObjectName(QStringLiteral("menuSaveStep"));
-    QAction* picture = file->addAction(QStringLiteral("保存曲线"), this, &DataViewerWindow::savePicture);
+    QAction* picture = file->addAction(tr("保存曲线"), this, &DataViewerWindow::savePicture);
     picture->setObjectName(QStringLiteral("menuSavePicture"));
-    QAction* bdf = file->addAction(QStringLiteral("保存BDF"), this, &DataViewerWindow::saveBdf);
+    QAction* bdf = file->addAction(tr("保存BDF"), this, &DataViewerWindow::saveBdf);
     bdf->setObjectName(QStringLiteral("menuSaveBdf"));
 
-    QMenu* curve = menuBar()->addMenu(QStringLiteral("曲线"));
-    legend_ = curve->addAction(QStringLiteral("显示标识"));
+    QMenu* curve = menuBar()->addMenu(tr("曲线"));
+    legend_ = curve->addAction(tr("显示标识"));
     legend_->setObjectName(QStringLiteral("menuLegend"));
     legend_->setCheckable(true);
     connect(legend_, &QAction::toggled, this, [this](bool on) { viewer_.showLegends(on); });
-    QAction* title = curve->addAction(QStringLiteral("修改标题"), this, &DataViewerWindow::editTitle);
+    QAction* title = curve->addAction(tr("修改标题"), this, &DataViewerWindow::editTitle);
     title->setObjectName(QStringLiteral("menuTitle"));
 }
 
@@ -127,13 +129,13 @@ QWidget* DataViewerWindow::buildViewPanel()
     auto* panel = new QWidget;
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
-    auto* frame = new QGroupBox(QStringLiteral("显示"));
+    auto* frame = new QGroupBox(tr("显示"));
     frame->setObjectName(QStringLiteral("fraView"));
     auto* options = new QVBoxLayout(frame);
     options->setSpacing(10);
     auto* group = new QButtonGroup(this);
     for (int v = 0; v < kViewerViews; ++v) {
-        auto* option = new QRadioButton(QString::fromUtf8(viewCaption(static_cast<ViewerView>(v))));
+        auto* option = new QRadioButton(shownWord(viewCaption(static_cast<ViewerView>(v))));
         option->setObjectName(QStringLiteral("optView%1").arg(v));
         group->addButton(option, v);
         options->addWidget(option);
@@ -141,7 +143,7 @@ QWidget* DataViewerWindow::buildViewPanel()
     }
     viewOptions_[0]->setChecked(true);
     column->addWidget(frame);
-    refresh_ = new QPushButton(QStringLiteral("刷新"));
+    refresh_ = new QPushButton(tr("刷新"));
     refresh_->setObjectName(QStringLiteral("cmdRefresh"));
     refresh_->setMinimumHeight(32);
     connect(refresh_, &QPushButton::clicked, this, &DataViewerWindow::refreshView);
@@ -222,7 +224,7 @@ void DataViewerWindow::showTables()
 void DataViewerWindow::openChosen()
 {
     FileRequest request;
-    request.title = "打开数据";
+    request.title = ss(tr("打开数据"));
     request.filter = kDataFileFilter;
     request.initialFolder = station_.home + "/Data";
     const std::string path = chooseFile(request);
@@ -240,7 +242,7 @@ bool DataViewerWindow::openFile(const QString& path)
     showTables();
     loading_ = true;
     updateControls();
-    status_->setText(QStringLiteral("正在打开 %1 …").arg(path));
+    status_->setText(tr("正在打开 %1 …").arg(path));
     progress_->show();
     // Reading and turning the records into curves run on the worker; the window only takes the result over.
     loader_.start(
@@ -258,7 +260,7 @@ void DataViewerWindow::applyLoaded(PreparedTest test)
     viewer_.showLegends(legend_->isChecked());
     loading_ = false;
     progress_->hide();
-    status_->setText(complete ? QStringLiteral("%1 个数据点，%2 个工步结果").arg(points).arg(steps) : QString());
+    status_->setText(complete ? tr("%1 个数据点，%2 个工步结果").arg(points).arg(steps) : QString());
     showTables();
     updateControls();
     Q_EMIT loadFinished(complete);
@@ -293,11 +295,11 @@ void DataViewerWindow::drawSlice()
     updateControls();
 }
 
-std::string DataViewerWindow::askSavePath(const char* title, const char* filter)
+std::string DataViewerWindow::askSavePath(const QString& title, const char* filter)
 {
     FileRequest request;
     request.save = true;
-    request.title = title;
+    request.title = ss(title);
     request.filter = filter;
     request.initialName = defaultSaveName(station_);
     request.initialFolder = station_.home + "/Data";
@@ -308,16 +310,16 @@ void DataViewerWindow::exportChosen()
 {
     if (!viewer_.canExport() || loading_ || drawing_)
         return;
-    const std::string base = askSavePath("保存单步数据", "csv file(*.csv)|*.csv");
+    const std::string base = askSavePath(tr("保存单步数据"), "csv file(*.csv)|*.csv");
     if (base.empty())
         return;
     const StepExport written = exportSteps(viewer_, base);
-    status_->setText(QStringLiteral("已保存 %1 个单步文件").arg(written.files.size()));
+    status_->setText(tr("已保存 %1 个单步文件").arg(written.files.size()));
 }
 
 void DataViewerWindow::savePicture()
 {
-    const std::string chosen = askSavePath("保存曲线", "bmp file(*.bmp)|*.bmp");
+    const std::string chosen = askSavePath(tr("保存曲线"), "bmp file(*.bmp)|*.bmp");
     if (chosen.empty())
         return;
     // Rendered from the graph itself, so a window covered by another still gives its own picture.
@@ -329,17 +331,17 @@ void DataViewerWindow::saveBdf()
 {
     if (!viewer_.canExport() || loading_ || drawing_)
         return;
-    const std::string chosen = askSavePath("保存BDF", "csv file(*.csv)|*.csv");
+    const std::string chosen = askSavePath(tr("保存BDF"), "csv file(*.csv)|*.csv");
     if (chosen.empty())
         return;
     std::string error;
     const bool written = exportBdf(openedPath_, pathWithExtension(chosen, "csv"), error);
-    status_->setText(written ? QStringLiteral("已保存 BDF 文件") : QString::fromStdString(error));
+    status_->setText(written ? tr("已保存 BDF 文件") : QString::fromStdString(error));
 }
 
 void DataViewerWindow::editTitle()
 {
-    const std::string title = inputBox("请输入新的标题", "曲线标题");
+    const std::string title = inputBox(ss(tr("请输入新的标题")), ss(tr("曲线标题")));
     if (!title.empty())
         viewer_.graph().setTitleText(title);
 }

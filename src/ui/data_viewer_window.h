@@ -55,7 +55,7 @@ private:
     void startDrawing();
     void drawSlice();
     // The save dialog's answer, proposing the date-time name; empty when cancelled.
-    std::string askSavePath(const char* title, const char* filter);
+    std::string askSavePath(const QString& title, const char* filter);
     void exportChosen();
     void savePicture();
     void saveBdf();

@@ -19,9 +19,6 @@ namespace klv {
 
 namespace {
 
-constexpr const char* kSolid = "实线";
-constexpr const char* kDashed = "虚线";
-
 QString swatchStyle(int bgr)
 {
     const QColor c = toQColor(bgr);
@@ -31,18 +28,17 @@ QString swatchStyle(int bgr)
         .arg(c.name());
 }
 
-QComboBox* chooser(const char* name, std::initializer_list<const char*> entries)
+QComboBox* chooser(const char* name, const QStringList& entries)
 {
     auto* box = new QComboBox;
     nameControl(box, name);
-    for (const char* e : entries)
-        box->addItem(QString::fromUtf8(e));
+    box->addItems(entries);
     return box;
 }
 
-QGroupBox* group(const char* title, QLayout* content)
+QGroupBox* group(const QString& title, QLayout* content)
 {
-    auto* box = new QGroupBox(QString::fromUtf8(title));
+    auto* box = new QGroupBox(title);
     box->setLayout(content);
     return box;
 }
@@ -52,39 +48,39 @@ QGroupBox* group(const char* title, QLayout* content)
 DisplayDialog::DisplayDialog(Station& station, QWidget* parent) : QDialog(parent), station_(station)
 {
     setObjectName(QStringLiteral("frmShow"));
-    setWindowTitle(QStringLiteral("显示设置"));
+    setWindowTitle(tr("显示设置"));
     setModal(false);
     setWindowFlag(Qt::WindowStaysOnTopHint);
 
     auto* colours = new QFormLayout;
-    colours->addRow(QStringLiteral("网格："), swatch("lblGridColor", &DisplaySettings::gridColor));
-    colours->addRow(QStringLiteral("背景："), swatch("lblBackColor", &DisplaySettings::backColor));
-    colours->addRow(QStringLiteral("坐标："), swatch("lblAxesColor", &DisplaySettings::axesColor));
-    colours->addRow(QStringLiteral("电压："), swatch("lblVolColor", &DisplaySettings::volColor));
-    colours->addRow(QStringLiteral("电流："), swatch("lblCurColor", &DisplaySettings::curColor));
+    colours->addRow(tr("网格："), swatch("lblGridColor", &DisplaySettings::gridColor));
+    colours->addRow(tr("背景："), swatch("lblBackColor", &DisplaySettings::backColor));
+    colours->addRow(tr("坐标："), swatch("lblAxesColor", &DisplaySettings::axesColor));
+    colours->addRow(tr("电压："), swatch("lblVolColor", &DisplaySettings::volColor));
+    colours->addRow(tr("电流："), swatch("lblCurColor", &DisplaySettings::curColor));
 
-    cmbDot_ = chooser("cmbDot", {kSolid, kDashed});
-    cmbDot2_ = chooser("cmbDot2", {kSolid, kDashed});
+    cmbDot_ = chooser("cmbDot", {tr("实线"), tr("虚线")});
+    cmbDot2_ = chooser("cmbDot2", {tr("实线"), tr("虚线")});
     cmbLine_ = chooser("cmbLine", {"1", "2"});
     auto* lines = new QFormLayout;
-    lines->addRow(QStringLiteral("主轴："), cmbDot_);
-    lines->addRow(QStringLiteral("副轴："), cmbDot2_);
-    lines->addRow(QStringLiteral("线宽："), cmbLine_);
+    lines->addRow(tr("主轴："), cmbDot_);
+    lines->addRow(tr("副轴："), cmbDot2_);
+    lines->addRow(tr("线宽："), cmbLine_);
 
-    chkLabel_ = new QCheckBox(QStringLiteral("曲线标识"));
+    chkLabel_ = new QCheckBox(tr("曲线标识"));
     nameControl(chkLabel_, "chkLabel", false);
     auto* right = new QVBoxLayout;
     right->addWidget(chkLabel_);
 
     auto* rightColumn = new QVBoxLayout;
-    rightColumn->addWidget(group("曲线线条", lines));
-    rightColumn->addWidget(group("曲线右侧显示", right));
+    rightColumn->addWidget(group(tr("曲线线条"), lines));
+    rightColumn->addWidget(group(tr("曲线右侧显示"), right));
     auto* groups = new QHBoxLayout;
-    groups->addWidget(group("曲线颜色", colours));
+    groups->addWidget(group(tr("曲线颜色"), colours));
     groups->addLayout(rightColumn);
 
-    auto* cmdOK = namedButton("cmdOK", "确定", true);
-    auto* cmdCancel = namedButton("cmdCancel", "取消");
+    auto* cmdOK = namedButton("cmdOK", tr("确定"), true);
+    auto* cmdCancel = namedButton("cmdCancel", tr("取消"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);

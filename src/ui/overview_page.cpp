@@ -33,9 +33,9 @@ W* named(W* widget, const char* name, bool accessible = true)
     return widget;
 }
 
-QPushButton* header(const char* caption, const char* name, QWidget* parent)
+QPushButton* header(const QString& caption, const char* name, QWidget* parent)
 {
-    auto* button = named(new QPushButton(QString::fromUtf8(caption), parent), name, false);
+    auto* button = named(new QPushButton(caption, parent), name, false);
     button->setFlat(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setStyleSheet(
@@ -56,16 +56,16 @@ OverviewPage::OverviewPage(Station& station, QWidget* parent) : QWidget(parent),
 
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(100 / BatteryWidget::kTwipsPerPixel);
-    auto button = [&](const char* caption, const char* name) {
-        auto* b = named(new QPushButton(QString::fromUtf8(caption), this), name, false);
+    auto button = [&](const QString& caption, const char* name) {
+        auto* b = named(new QPushButton(caption, this), name, false);
         b->setMinimumWidth(96);
         bottom->addWidget(b);
         return b;
     };
-    QPushButton* cmdGraph = button("图形显示", "cmdGraph");
-    QPushButton* cmdList = button("列表显示", "cmdList");
-    cmdCap_ = button("容量筛选", "cmdCap");
-    cmdData_ = button("数据报表", "cmdData");
+    QPushButton* cmdGraph = button(tr("图形显示"), "cmdGraph");
+    QPushButton* cmdList = button(tr("列表显示"), "cmdList");
+    cmdCap_ = button(tr("容量筛选"), "cmdCap");
+    cmdData_ = button(tr("数据报表"), "cmdData");
     cmdCap_->setEnabled(false);
     cmdData_->setEnabled(false);
     bottom->addStretch(1);
@@ -122,7 +122,7 @@ QWidget* OverviewPage::buildSideColumn()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    column->addWidget(header("设备列表", "cmdDevList", side));
+    column->addWidget(header(tr("设备列表"), "cmdDevList", side));
     treeDev_ = named(new QTreeWidget, "treeDev");
     treeDev_->setHeaderHidden(true);
     lstDev_ = named(new QListWidget, "lstDev");
@@ -132,7 +132,7 @@ QWidget* OverviewPage::buildSideColumn()
     column->addWidget(devices_, 2);
 
     column->addSpacing(8);
-    column->addWidget(header("历史记录", "cmdHistory", side));
+    column->addWidget(header(tr("历史记录"), "cmdHistory", side));
     lstLog_ = named(new QListWidget, "lstLog");
     column->addWidget(lstLog_, 3);
     return side;
@@ -143,14 +143,14 @@ QWidget* OverviewPage::buildLegend()
     auto* frame = named(new QGroupBox, "fraLegend", false);
     auto* row = new QHBoxLayout(frame);
     row->setContentsMargins(8, 2, 8, 2);
-    const char* captions[4] = {"电压:", "电流:", "容量:", "能量:"};
+    const QString captions[4] = {tr("电压:"), tr("电流:"), tr("容量:"), tr("能量:")};
     const char* labels[4] = {"lblVol", "lblCur", "lblCap", "lblpwr"};
     const char* shapes[4] = {"shpVol", "shpCur", "shpCap", "shpPwr"};
     for (int i = 0; i < 4; ++i) {
         auto* label = named(new QToolButton(frame), labels[i], false);
-        label->setText(QString::fromUtf8(captions[i]));
+        label->setText(captions[i]);
         label->setAutoRaise(true);
-        label->setToolTip(QStringLiteral("选择颜色"));
+        label->setToolTip(tr("选择颜色"));
         swatches_[i] = named(new QFrame(frame), shapes[i]);
         swatches_[i]->setFixedSize(28, 14);
         swatches_[i]->setFrameShape(QFrame::Box);

@@ -30,7 +30,7 @@ PortDialog::PortDialog(Station& station, SerialPort& searchPort, QWidget* parent
         : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), station_(station), searchPort_(searchPort)
 {
     setObjectName(QStringLiteral("frmCom"));
-    setWindowTitle(QStringLiteral("连接设备"));
+    setWindowTitle(tr("连接设备"));
     comPort_ = new QComboBox(this);
     comPort_->setObjectName(QStringLiteral("comPort"));
     comPort_->setAccessibleName(QStringLiteral("comPort"));
@@ -39,13 +39,13 @@ PortDialog::PortDialog(Station& station, SerialPort& searchPort, QWidget* parent
     cmbStop_ = numberList(QStringLiteral("cmbStop"), this);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("串口："), comPort_);
-    form->addRow(QStringLiteral("起始设备："), cmbStart_);
-    form->addRow(QStringLiteral("结束设备："), cmbStop_);
+    form->addRow(tr("串口："), comPort_);
+    form->addRow(tr("起始设备："), cmbStart_);
+    form->addRow(tr("结束设备："), cmbStop_);
 
-    auto* comSearch = new QPushButton(QStringLiteral("搜索串口"), this);
+    auto* comSearch = new QPushButton(tr("搜索串口"), this);
     comSearch->setObjectName(QStringLiteral("comSearch"));
-    auto* cmdConn = new QPushButton(QStringLiteral("连接设备"), this);
+    auto* cmdConn = new QPushButton(tr("连接设备"), this);
     cmdConn->setObjectName(QStringLiteral("cmdConn"));
     cmdConn->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -59,7 +59,7 @@ PortDialog::PortDialog(Station& station, SerialPort& searchPort, QWidget* parent
 
     connect(comSearch, &QPushButton::clicked, this, [this] {
         searchPorts();
-        showMessage("串口搜索完成", MsgIcon::Information);
+        showMessage(QT_TRANSLATE_NOOP("Message", "串口搜索完成"), MsgIcon::Information);
     });
     connect(cmdConn, &QPushButton::clicked, this, [this] {
         const int port = comPort_->currentText().mid(3).toInt();

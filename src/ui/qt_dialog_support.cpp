@@ -54,9 +54,9 @@ void nameControl(QWidget* control, const char* name, bool asAccessibleName)
         control->setAccessibleName(QString::fromUtf8(name));
 }
 
-QPushButton* namedButton(const char* name, const char* caption, bool isDefault)
+QPushButton* namedButton(const char* name, const QString& caption, bool isDefault)
 {
-    auto* button = new QPushButton(QString::fromUtf8(caption));
+    auto* button = new QPushButton(caption);
     nameControl(button, name, false);
     button->setAutoDefault(false);
     button->setDefault(isDefault);

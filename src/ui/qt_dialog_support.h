@@ -17,7 +17,7 @@ namespace klv {
 void nameControl(QWidget* control, const char* name, bool asAccessibleName = true);
 
 // A button with its caption; Enter presses it only when it is the dialog's default button.
-QPushButton* namedButton(const char* name, const char* caption, bool isDefault = false);
+QPushButton* namedButton(const char* name, const QString& caption, bool isDefault = false);
 // A row with the buttons at its right end.
 QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons);
 

@@ -19,9 +19,9 @@ namespace {
 constexpr int kChannelColumnTwips = 800;
 constexpr int kPairColumnTwips = 1200;
 
-QPushButton* button(const char* name, const char* text)
+QPushButton* button(const char* name, const QString& text)
 {
-    auto* b = new QPushButton(QString::fromUtf8(text));
+    auto* b = new QPushButton(text);
     b->setObjectName(QString::fromLatin1(name));
     b->setMinimumWidth(80);
     return b;
@@ -33,7 +33,7 @@ ReportDialog::ReportDialog(Station& station, QWidget* parent)
         : QDialog(parent), station_(station), report_(newReportTable())
 {
     setObjectName(QStringLiteral("frmReport"));
-    setWindowTitle(QStringLiteral("数据报表"));
+    setWindowTitle(tr("数据报表"));
     setModal(false);
     query_ = new CapacityQueryWidget(station, this);
     grid_ = new TextGridWidget(QStringLiteral("gridReport"));
@@ -42,9 +42,9 @@ ReportDialog::ReportDialog(Station& station, QWidget* parent)
     widths[0] = kChannelColumnTwips;
     grid_->setColumnTwips(widths);
 
-    QPushButton* ok = button("cmdOK", "确定");
-    QPushButton* clearButton = button("cmdClear", "清除");
-    QPushButton* saveButton = button("cmdSave", "保存");
+    QPushButton* ok = button("cmdOK", tr("确定"));
+    QPushButton* clearButton = button("cmdClear", tr("清除"));
+    QPushButton* saveButton = button("cmdSave", tr("保存"));
     connect(ok, &QPushButton::clicked, this, &ReportDialog::fill);
     connect(clearButton, &QPushButton::clicked, this, &ReportDialog::clear);
     connect(saveButton, &QPushButton::clicked, this, &ReportDialog::save);
@@ -109,7 +109,7 @@ void ReportDialog::save()
 {
     FileRequest request;
     request.save = true;
-    request.title = "保存数据";
+    request.title = tr("保存数据").toStdString();
     request.filter = "csv file(*.csv)|*.csv";
     request.initialFolder = station_.home + "/Data";
     const std::string chosen = chooseFile(request);

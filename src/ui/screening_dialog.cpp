@@ -20,22 +20,22 @@ namespace klv {
 ScreeningDialog::ScreeningDialog(Station& station, QWidget* parent) : QDialog(parent), station_(station)
 {
     setObjectName(QStringLiteral("frmScreen"));
-    setWindowTitle(QStringLiteral("容量刷选"));
+    setWindowTitle(tr("容量刷选"));
     setModal(false);
     query_ = new CapacityQueryWidget(station, this);
     minimum_ = boundBox("txtMin", kMinimumBound);
     maximum_ = boundBox("txtMax", kMaximumBound);
 
     auto* bounds = new QGridLayout;
-    bounds->addWidget(new QLabel(QStringLiteral("最小容量(Ah)")), 0, 0);
+    bounds->addWidget(new QLabel(tr("最小容量(Ah)")), 0, 0);
     bounds->addWidget(minimum_, 0, 1);
-    bounds->addWidget(new QLabel(QStringLiteral("最大容量(Ah)")), 1, 0);
+    bounds->addWidget(new QLabel(tr("最大容量(Ah)")), 1, 0);
     bounds->addWidget(maximum_, 1, 1);
 
-    auto* ok = new QPushButton(QStringLiteral("确定"));
+    auto* ok = new QPushButton(tr("确定"));
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto* clear = new QPushButton(QStringLiteral("清除"));
+    auto* clear = new QPushButton(tr("清除"));
     clear->setObjectName(QStringLiteral("cmdClear"));
     connect(ok, &QPushButton::clicked, this, &ScreeningDialog::screen);
     connect(clear, &QPushButton::clicked, this, &ScreeningDialog::clearColours);

@@ -9,16 +9,16 @@ namespace klv {
 
 namespace {
 
-QAction* item(QMenu* menu, const char* name, const char* caption)
+QAction* item(QMenu* menu, const char* name, const QString& caption)
 {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     return action;
 }
 
-QMenu* menu(QWidget* parent, const char* name, const char* caption)
+QMenu* menu(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* m = new QMenu(QString::fromUtf8(caption), parent);
+    auto* m = new QMenu(caption, parent);
     m->setObjectName(QLatin1String(name));
     return m;
 }
@@ -27,44 +27,44 @@ QMenu* menu(QWidget* parent, const char* name, const char* caption)
 
 StationMenus::StationMenus(QMainWindow* window)
 {
-    QMenu* file = menu(window, "menuFile", "文件(&F)");
-    menuExit = item(file, "menuExit", "退出");
+    QMenu* file = menu(window, "menuFile", tr("文件(&F)"));
+    menuExit = item(file, "menuExit", tr("退出"));
     menuExit->setShortcut(QKeySequence::Quit);
 
-    QMenu* tools = menu(window, "menuTool", "工具(&T)");
-    menuConn = item(tools, "menuConn", "连接设备");
+    QMenu* tools = menu(window, "menuTool", tr("工具(&T)"));
+    menuConn = item(tools, "menuConn", tr("连接设备"));
     tools->addSeparator();
-    menuShow = item(tools, "menuShow", "显示设置");
-    menuDataAna = item(tools, "menuDataAna", "数据分析");
+    menuShow = item(tools, "menuShow", tr("显示设置"));
+    menuDataAna = item(tools, "menuDataAna", tr("数据分析"));
     tools->addSeparator();
-    menuAutoSave = item(tools, "menuAutoSave", "自动保存");
+    menuAutoSave = item(tools, "menuAutoSave", tr("自动保存"));
     menuAutoSave->setCheckable(true);
 
-    QMenu* help = menu(window, "menuHelp", "帮助(&H)");
-    menuAbout = item(help, "menuAbout", "关于");
+    QMenu* help = menu(window, "menuHelp", tr("帮助(&H)"));
+    menuAbout = item(help, "menuAbout", tr("关于"));
 
     window->menuBar()->addMenu(file);
     window->menuBar()->addMenu(tools);
     window->menuBar()->addMenu(help);
 
-    control = menu(window, "menuCtrl", "控制");
-    menuSet = item(control, "menuSet", "参数设置");
+    control = menu(window, "menuCtrl", tr("控制"));
+    menuSet = item(control, "menuSet", tr("参数设置"));
     control->addSeparator();
-    menuChnStart = item(control, "menuChnStart", "通道启动");
-    menuChnStop = item(control, "menuChnStop", "通道停止");
-    menuChnCont = item(control, "menuChnCont", "通道继续");
-    menuSaveChnData = item(control, "menuSaveChnData", "通道保存");
+    menuChnStart = item(control, "menuChnStart", tr("通道启动"));
+    menuChnStop = item(control, "menuChnStop", tr("通道停止"));
+    menuChnCont = item(control, "menuChnCont", tr("通道继续"));
+    menuSaveChnData = item(control, "menuSaveChnData", tr("通道保存"));
     control->addSeparator();
-    menuStart = item(control, "menuStart", "设备启动");
-    menuStop = item(control, "menuStop", "设备停止");
-    menuCont = item(control, "menuCont", "设备继续");
-    MenuSaveData = item(control, "MenuSaveData", "设备保存");
+    menuStart = item(control, "menuStart", tr("设备启动"));
+    menuStop = item(control, "menuStop", tr("设备停止"));
+    menuCont = item(control, "menuCont", tr("设备继续"));
+    MenuSaveData = item(control, "MenuSaveData", tr("设备保存"));
     control->addSeparator();
-    menuSelStart = item(control, "menuSelStart", "多个启动");
-    menuSelStop = item(control, "menuSelStop", "多个停止");
-    menuSelCont = item(control, "menuSelCont", "多个继续");
+    menuSelStart = item(control, "menuSelStart", tr("多个启动"));
+    menuSelStop = item(control, "menuSelStop", tr("多个停止"));
+    menuSelCont = item(control, "menuSelCont", tr("多个继续"));
     control->addSeparator();
-    menuAdj = item(control, "menuAdj", "基准校准");
+    menuAdj = item(control, "menuAdj", tr("基准校准"));
     apply(ControlMenuState{});
 }
 
@@ -87,7 +87,7 @@ void StationMenus::apply(const ControlMenuState& s)
 
 void StationMenus::showConnected(bool connected)
 {
-    menuConn->setText(QString::fromUtf8(connected ? "断开设备" : "连接设备"));
+    menuConn->setText(connected ? tr("断开设备") : tr("连接设备"));
     if (connected)
         menuSet->setEnabled(true);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 class QMainWindow;
@@ -38,6 +39,8 @@ struct StationMenus {
     explicit StationMenus(QMainWindow* window);
     void apply(const ControlMenuState& state);
     void showConnected(bool connected);
+
+    Q_DECLARE_TR_FUNCTIONS(klv::StationMenus)
 };
 
 }  // namespace klv

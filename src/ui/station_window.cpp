@@ -46,7 +46,7 @@ constexpr int kTrayTipLength = 63;
 QString caption()
 {
     return QStringLiteral("[%1] %2 V%3.%4.%5")
-        .arg(QLatin1String(kBrandWord), QString::fromUtf8(kAppTitle))
+        .arg(QLatin1String(kBrandWord), QCoreApplication::translate("Brand", kAppTitle))
         .arg(kVersionMajor)
         .arg(kVersionMinor)
         .arg(kVersionRevision);
@@ -224,7 +224,7 @@ void StationWindow::scanEnded(int portNumber, ConnectResult result)
         overview_->cmdCap()->setEnabled(true);
         overview_->cmdData()->setEnabled(true);
     } else if (result == ConnectResult::NoDevice) {
-        lblConn_->setText(QStringLiteral("COM%1: 没有设备应答").arg(portNumber));
+        lblConn_->setText(tr("COM%1: 没有设备应答").arg(portNumber));
     }
     if (result != ConnectResult::NoDevice)
         showConnection();
@@ -316,7 +316,7 @@ void StationWindow::showClock()
 void StationWindow::showConnection()
 {
     if (!station_.link.connected) {
-        lblConn_->setText(QStringLiteral("未连接"));
+        lblConn_->setText(tr("未连接"));
         return;
     }
     int devices = 0, silent = 0;
@@ -324,19 +324,20 @@ void StationWindow::showConnection()
         devices += device.modelCode != 0 ? 1 : 0;
         silent += device.modelCode != 0 && device.offline ? 1 : 0;
     }
-    QString text = QStringLiteral("COM%1  ·  %2 台设备").arg(station_.link.portNumber).arg(devices);
+    QString text = tr("COM%1  ·  %2 台设备").arg(station_.link.portNumber).arg(devices);
     if (silent > 0)
-        text += QStringLiteral("  ·  %1 台无应答").arg(silent);
+        text += tr("  ·  %1 台无应答").arg(silent);
     lblConn_->setText(text);
 }
 
 void StationWindow::closeEvent(QCloseEvent* event)
 {
     event->ignore();
-    if (showMessage("关闭软件？", MsgIcon::Information, MsgButtons::OkCancel) != MsgResult::Ok)
+    if (showMessage(QT_TRANSLATE_NOOP("Message", "关闭软件？"), MsgIcon::Information, MsgButtons::OkCancel) !=
+        MsgResult::Ok)
         return;
     if (!mayClose(station_)) {
-        showMessage("请先断开设备连接！", MsgIcon::Information);
+        showMessage(QT_TRANSLATE_NOOP("Message", "请先断开设备连接！"), MsgIcon::Information);
         return;
     }
     for (QWidget* window : QApplication::topLevelWidgets())

@@ -14,12 +14,12 @@ namespace klv {
 StepChooserDialog::StepChooserDialog(Station& station, QWidget* parent) : QDialog(parent), station_(station)
 {
     setObjectName(QStringLiteral("frmStep"));
-    setWindowTitle(QStringLiteral("工步选择"));
+    setWindowTitle(tr("工步选择"));
     setModal(false);
     lstStep_ = new QListWidget;
     nameControl(lstStep_, "lstStep");
-    cmdOK_ = namedButton("cmdOK", "确定", true);
-    auto* cmdCancel = namedButton("cmdCancel", "取消");
+    cmdOK_ = namedButton("cmdOK", tr("确定"), true);
+    auto* cmdCancel = namedButton("cmdCancel", tr("取消"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lstStep_);
     layout->addLayout(buttonRow({cmdOK_, cmdCancel}));

@@ -17,6 +17,7 @@
 #include "program/step_file.h"
 #include "station.h"
 #include "ui/qt_dialog_support.h"
+#include "ui/shown_word.h"
 #include "ui/step_chooser_dialog.h"
 
 namespace klv {
@@ -45,7 +46,7 @@ void fillChooser(QComboBox* box, const std::vector<std::string>& entries, int sh
 {
     box->clear();
     for (const std::string& e : entries)
-        box->addItem(qs(e));
+        box->addItem(shownWord(e), qs(e));
     box->setCurrentIndex(shown);
 }
 
@@ -56,7 +57,7 @@ FileRequest stepFileRequest(bool save, const std::string& home)
 {
     FileRequest request;
     request.save = save;
-    request.title = save ? "保存设置" : "打开设置";
+    request.title = ss(save ? StepEditorDialog::tr("保存设置") : StepEditorDialog::tr("打开设置"));
     request.filter = kStepFileFilter;
     request.initialFolder = home;
     return request;
@@ -67,7 +68,7 @@ FileRequest stepFileRequest(bool save, const std::string& home)
 StepEditorDialog::StepEditorDialog(Station& station, QWidget* parent) : QDialog(parent), station_(station)
 {
     setObjectName(QStringLiteral("frmSet"));
-    setWindowTitle(QStringLiteral("参数设置"));
+    setWindowTitle(tr("参数设置"));
     setModal(false);
     buildControls();
     chooser_ = new StepChooserDialog(station_, this);
@@ -89,7 +90,7 @@ void StepEditorDialog::buildControls()
     gridSet_->setMinimumSize(455, 22 * kStepRows + 28);
     const TextGrid titles = newStepTable();
     for (int c = 0; c < kStepTableCols; ++c)
-        gridSet_->setHorizontalHeaderItem(c, new QTableWidgetItem(qs(titles.at(0, c))));
+        gridSet_->setHorizontalHeaderItem(c, new QTableWidgetItem(shownWord(titles.at(0, c))));
     for (int r = 0; r < kStepRows; ++r)
         for (int c = 0; c < kStepTableCols; ++c) {
             auto* item = new QTableWidgetItem;
@@ -100,7 +101,7 @@ void StepEditorDialog::buildControls()
     cmbFlow_ = listChooser("cmbFlow");
     cmbMode_ = listChooser("cmbMode");
     for (int m = kStepDischarge; m <= kStepLoop; ++m)
-        cmbMode_->addItem(qs(stepModeLabel(m)));
+        cmbMode_->addItem(shownWord(stepModeLabel(m)));
     txtSet_ = field("txtSet");
     txtLmt_ = field("txtLmt");
     txtLmtCur_ = field("txtLmtCur");
@@ -111,31 +112,31 @@ void StepEditorDialog::buildControls()
     nameControl(lblMin_, "lblMin", false);
 
     auto* fields = new QGridLayout;
-    auto row = [&](int r, int col, const char* label, QWidget* w, QWidget* unit) {
-        auto* caption = new QLabel(QString::fromUtf8(label));
+    auto row = [&](int r, int col, const QString& label, QWidget* w, QWidget* unit) {
+        auto* caption = new QLabel(label);
         caption->setBuddy(w);
         fields->addWidget(caption, r, col, Qt::AlignRight);
         fields->addWidget(w, r, col + 1);
         if (unit)
             fields->addWidget(unit, r, col + 2);
     };
-    row(0, 0, "工步：", cmbFlow_, nullptr);
-    row(0, 3, "模式：", cmbMode_, nullptr);
-    row(1, 0, "电流：", txtSet_, new QLabel(QStringLiteral("A")));
-    row(1, 3, "电压：", txtLmt_, new QLabel(QStringLiteral("V")));
-    row(2, 0, "终止电流：", txtLmtCur_, new QLabel(QStringLiteral("A")));
+    row(0, 0, tr("工步："), cmbFlow_, nullptr);
+    row(0, 3, tr("模式："), cmbMode_, nullptr);
+    row(1, 0, tr("电流："), txtSet_, new QLabel(QStringLiteral("A")));
+    row(1, 3, tr("电压："), txtLmt_, new QLabel(QStringLiteral("V")));
+    row(2, 0, tr("终止电流："), txtLmtCur_, new QLabel(QStringLiteral("A")));
     fields->addWidget(lblTime_, 2, 3, Qt::AlignRight);
     lblTime_->setBuddy(txtLmtTim_);
     fields->addWidget(txtLmtTim_, 2, 4);
     fields->addWidget(lblMin_, 2, 5);
     fields->setColumnStretch(2, 1);
 
-    auto* cmdClear = namedButton("cmdClear", "清除");
+    auto* cmdClear = namedButton("cmdClear", tr("清除"));
     // Enter commits the row being edited; the program is applied only by "确定" itself.
-    auto* cmdSet = namedButton("cmdSet", "设定", true);
-    auto* cmdOpen = namedButton("cmdOpen", "打开");
-    auto* cmdSave = namedButton("cmdSave", "保存");
-    auto* cmdCopy = namedButton("cmdCopy", "复制");
+    auto* cmdSet = namedButton("cmdSet", tr("设定"), true);
+    auto* cmdOpen = namedButton("cmdOpen", tr("打开"));
+    auto* cmdSave = namedButton("cmdSave", tr("保存"));
+    auto* cmdCopy = namedButton("cmdCopy", tr("复制"));
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {cmdClear, cmdSet, cmdOpen, cmdSave, cmdCopy})
         buttons->addWidget(b);
@@ -147,12 +148,12 @@ void StepEditorDialog::buildControls()
 
     cmbStep_ = listChooser("cmbStep");
     cmbChn_ = listChooser("cmbChn");
-    auto* cmdOK = namedButton("cmdOK", "确定");
-    auto* cmdCancel = namedButton("cmdCancel", "取消");
+    auto* cmdOK = namedButton("cmdOK", tr("确定"));
+    auto* cmdCancel = namedButton("cmdCancel", tr("取消"));
     auto* bottom = new QHBoxLayout;
-    auto* startLabel = new QLabel(QStringLiteral("起始工步："));
+    auto* startLabel = new QLabel(tr("起始工步："));
     startLabel->setBuddy(cmbStep_);
-    auto* targetLabel = new QLabel(QStringLiteral("设置通道："));
+    auto* targetLabel = new QLabel(tr("设置通道："));
     targetLabel->setBuddy(cmbChn_);
     bottom->addWidget(startLabel);
     bottom->addWidget(cmbStep_);
@@ -177,7 +178,8 @@ void StepEditorDialog::buildControls()
         showEditor();
     });
     connect(cmbStep_, &QComboBox::activated, this, [this](int i) { editor_.chooseStart(i); });
-    connect(cmbChn_, &QComboBox::activated, this, [this](int i) { editor_.chooseTarget(ss(cmbChn_->itemText(i))); });
+    connect(cmbChn_, &QComboBox::activated, this,
+            [this](int i) { editor_.chooseTarget(ss(cmbChn_->itemData(i).toString())); });
     const std::pair<StepField, QLineEdit*> edits[] = {{StepField::SetCurrent, txtSet_},
                                                       {StepField::SetVoltage, txtLmt_},
                                                       {StepField::EndCurrent, txtLmtCur_},
@@ -217,12 +219,12 @@ void StepEditorDialog::showEditor()
     const TextGrid& table = editor_.table();
     for (int r = 1; r <= kStepRows; ++r)
         for (int c = 0; c < kStepTableCols; ++c)
-            gridSet_->item(r - 1, c)->setText(qs(table.at(r, c)));
+            gridSet_->item(r - 1, c)->setText(shownWord(table.at(r, c)));
     fillChooser(cmbFlow_, editor_.flowEntries(), editor_.flowShown());
     cmbMode_->setCurrentIndex(editor_.modeShown());
     fillChooser(cmbStep_, editor_.startEntries(), editor_.startShown());
     fillChooser(cmbChn_, editor_.targets().entries, -1);
-    cmbChn_->setCurrentIndex(cmbChn_->findText(qs(editor_.targetShown())));
+    cmbChn_->setCurrentIndex(cmbChn_->findData(qs(editor_.targetShown())));
     const StepFields& f = editor_.fields();
     txtSet_->setText(qs(f.setCurrent));
     txtLmt_->setText(qs(f.setVoltage));
@@ -233,8 +235,8 @@ void StepEditorDialog::showEditor()
     txtLmt_->setEnabled(e.setVoltage);
     txtLmtCur_->setEnabled(e.endCurrent);
     const TimeCaption caption = editor_.caption();
-    lblTime_->setText(qs(caption.label + "："));
-    lblMin_->setText(qs(caption.unit));
+    lblTime_->setText(shownWord(caption.label) + tr("："));
+    lblMin_->setText(shownWord(caption.unit));
 }
 
 const DeviceEntry& StepEditorDialog::device() const
@@ -281,7 +283,7 @@ void StepEditorDialog::saveFile()
     if (path.empty())
         return;
     if (!writeStepFile(stepFileSaveName(path), editor_.table()))
-        showError("工步文件无法保存");
+        showError(QT_TRANSLATE_NOOP("Message", "工步文件无法保存"));
 }
 
 void StepEditorDialog::copyProgram(int slot)

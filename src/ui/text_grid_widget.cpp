@@ -5,6 +5,7 @@
 #include "common/text_grid.h"
 #include "ui/battery_widget.h"
 #include "ui/qt_colour.h"
+#include "ui/shown_word.h"
 
 namespace klv {
 
@@ -41,7 +42,7 @@ QVariant TextGridModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(grid_->at(index.row() + 1, index.column()));
+        return shownWord(grid_->at(index.row() + 1, index.column()));
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
     case Qt::BackgroundRole:
@@ -61,7 +62,7 @@ QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int
     if (!grid_ || orientation != Qt::Horizontal || section >= grid_->cols || grid_->rows == 0)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromStdString(grid_->at(0, section));
+        return shownWord(grid_->at(0, section));
     return {};
 }
 

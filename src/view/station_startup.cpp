@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/screen_text.h"
 #include "platform/ini_file.h"
 #include "platform/text_file.h"
 #include "station.h"
@@ -11,20 +12,25 @@ namespace klv {
 
 namespace {
 
-const char* const kGridViewHeader[] = {"通道",    "循环",     "工步",     "模式", "电压(V)",
-                                       "电流(A)", "容量(Ah)", "能量(Wh)", "时间", "状态"};
+const char* const kGridViewHeader[] = {KLV_NOOP("Table", "通道"),     KLV_NOOP("Table", "循环"),
+                                       KLV_NOOP("Table", "工步"),     KLV_NOOP("Table", "模式"),
+                                       KLV_NOOP("Table", "电压(V)"),  KLV_NOOP("Table", "电流(A)"),
+                                       KLV_NOOP("Table", "容量(Ah)"), KLV_NOOP("Table", "能量(Wh)"),
+                                       KLV_NOOP("Table", "时间"),     KLV_NOOP("Table", "状态")};
 
-const char* const kResultHeader[kResultColumns] = {"循环", "工步", "模式", "容量(Ah)", "能量(Wh)", "时间(S)"};
+const char* const kResultHeader[kResultColumns] = {KLV_NOOP("Table", "循环"),     KLV_NOOP("Table", "工步"),
+                                                   KLV_NOOP("Table", "模式"),     KLV_NOOP("Table", "容量(Ah)"),
+                                                   KLV_NOOP("Table", "能量(Wh)"), KLV_NOOP("Table", "时间(S)")};
 
 void setUpGraph(CurveGraph& graph, const DisplaySettings& look)
 {
     graph.setCurveCount(2 * kChannelsPerDevice);
     for (int k = 0; k < 2 * kChannelsPerDevice; k += 2) {
-        graph.setLegendText(k, "电压");
+        graph.setLegendText(k, screenText(KLV_TEXT("Table", "电压")));
         graph.setCurveLineColor(k, look.volColor);
         graph.setCurveAxesY(k, 0);
         graph.setShowCurve(k, false);
-        graph.setLegendText(k + 1, "电流");
+        graph.setLegendText(k + 1, screenText(KLV_TEXT("Table", "电流")));
         graph.setCurveLineColor(k + 1, look.curColor);
         graph.setCurveAxesY(k + 1, 1);
         graph.setShowCurve(k + 1, false);
