@@ -33,9 +33,10 @@ QComboBox* CapacityQueryWidget::box(const char* name, const char* label, QGridLa
 {
     auto* combo = new QComboBox;
     combo->setObjectName(QString::fromLatin1(name));
-    combo->setAccessibleName(QString::fromUtf8(label));
     combo->setMinimumWidth(72);
-    grid->addWidget(new QLabel(QString::fromUtf8(label)), 0, column);
+    auto* caption = new QLabel(QString::fromUtf8(label));
+    caption->setBuddy(combo);
+    grid->addWidget(caption, 0, column);
     grid->addWidget(combo, 1, column);
     return combo;
 }

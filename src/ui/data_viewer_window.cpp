@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -81,6 +82,8 @@ DataViewerWindow::DataViewerWindow(Station& station, QWidget* parent)
     setCentralWidget(central);
 
     buildMenus();
+    // A window of its own, not a dialog: Esc closes it as it closes the dialogs.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     status_ = new QLabel;
     progress_ = new QProgressBar;
     progress_->setRange(0, 0);
@@ -102,7 +105,7 @@ DataViewerWindow::~DataViewerWindow()
 
 void DataViewerWindow::buildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     open_ = file->addAction(QStringLiteral("打开数据"), this, &DataViewerWindow::openChosen);
     open_->setObjectName(QStringLiteral("menuOpen"));
     export_ = file->addAction(QStringLiteral("保存单步"), this, &DataViewerWindow::exportChosen);
@@ -110,7 +113,7 @@ void DataViewerWindow::buildMenus()
     QAction* picture = file->addAction(QStringLiteral("保存曲线"), this, &DataViewerWindow::savePicture);
     picture->setObjectName(QStringLiteral("menuSavePicture"));
 
-    QMenu* curve = menuBar()->addMenu(QStringLiteral("曲线"));
+    QMenu* curve = menuBar()->addMenu(QStringLiteral("曲线(&C)"));
     legend_ = curve->addAction(QStringLiteral("显示标识"));
     legend_->setObjectName(QStringLiteral("menuLegend"));
     legend_->setCheckable(true);

@@ -34,7 +34,7 @@ QString swatchStyle(int bgr)
 QComboBox* chooser(const char* name, std::initializer_list<const char*> entries)
 {
     auto* box = new QComboBox;
-    nameControl(box, name);
+    nameControl(box, name, false);
     for (const char* e : entries)
         box->addItem(QString::fromUtf8(e));
     return box;

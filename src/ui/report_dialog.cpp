@@ -43,6 +43,7 @@ ReportDialog::ReportDialog(Station& station, QWidget* parent)
     grid_->setColumnTwips(widths);
 
     QPushButton* ok = button("cmdOK", "确定");
+    ok->setDefault(true);  // Enter in the boxes fills the report
     QPushButton* clearButton = button("cmdClear", "清除");
     QPushButton* saveButton = button("cmdSave", "保存");
     connect(ok, &QPushButton::clicked, this, &ReportDialog::fill);
