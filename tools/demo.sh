@@ -20,17 +20,8 @@ if ! grep -q '^\[PORTS\]' "$ini" 2>/dev/null; then
   printf '[PORTS]\r\nCOM1=%s\r\n' "$link" >> "$ini"
 fi
 
-# Discharge at 1 A to 3.0 V, rest a minute, charge at 1 A to 4.2 V down to 0.2 A; three passes.
 program="$home/sample.stp"
-{
-  printf -- '----------www.cellward.example--------------\r\n'
-  row=0
-  for step in "恒流放 01.00 03.00 00.00 0" "搁置 00.00 00.00 00.00 1" \
-              "恒压充 01.00 04.20 00.20 0" "循环 00.00 00.00 00.00 3"; do
-    row=$((row + 1)); col=1
-    for cell in $step; do printf '%02d%d:%s\r\n' "$row" "$col" "$cell"; col=$((col + 1)); done
-  done
-} | iconv -f UTF-8 -t GBK > "$program"
+bash tools/sample_program.sh "$program"
 
 begin=(--home "$home" --port 1 --program "$program" --channels 1-1,1-2,1-3,2-1,2-2)
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
