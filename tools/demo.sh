@@ -9,7 +9,8 @@ home=${KLV_DEMO_HOME:-$PWD/build/demo}
 mkdir -p "$home/Data" "$home/Log"
 link="$home/bench-tty"
 
-# Cells age twenty times faster than the clock: a discharge to 3.0 V takes a few minutes.
+# Cells a twentieth of their size: a 1 A discharge to 3.0 V takes a few minutes, and what the
+# units count, the station saves and the viewer draws all agree in real time.
 build/src/klv-sim --link "$link" --unit 0:20 --unit 1:22 --speed 20 --line-timing &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT

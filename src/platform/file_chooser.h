@@ -16,7 +16,9 @@ struct FileRequest {
     std::string defaultExtension;
 };
 
-// The chosen full path, or empty text when the operator cancelled.
+// The chosen full path, or empty text when the operator cancelled. A dialog starts in the
+// folder last chosen in this session by a dialog of its kind (same initial folder and filter),
+// as long as that folder is still there; otherwise in its own initial folder. GUI thread only.
 std::string chooseFile(const FileRequest& request);
 
 // The colour the operator chose as 0x00BBGGRR, or -1 when cancelled.

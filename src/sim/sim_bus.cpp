@@ -31,9 +31,10 @@ void SimBus::elapse(std::uint64_t ms)
 {
     elapsedMs_ += ms;
     pendingSimulatedMs_ += static_cast<double>(ms) * speed_;
-    for (; pendingSimulatedMs_ >= 1000; pendingSimulatedMs_ -= 1000)
+    const double stepMs = stepSeconds_ * 1000;
+    for (; pendingSimulatedMs_ >= stepMs; pendingSimulatedMs_ -= stepMs)
         for (SimUnit& u : units_)
-            u.tick();
+            u.tick(stepSeconds_);
 }
 
 std::optional<SimReply> SimBus::handle(const Bytes& request)

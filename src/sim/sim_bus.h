@@ -16,7 +16,7 @@ struct SimReply {
 
 // Up to six units on one line, and the time they live in. Time comes from a
 // wrapping millisecond clock (follow) or is handed over directly (elapse);
-// the cells age speed × that time, one simulated second at a time.
+// the units live speed × that time, one step at a time.
 class SimBus {
 public:
     static constexpr int kMaxUnits = 6;
@@ -25,7 +25,11 @@ public:
     SimUnit& addUnit(int address, int modelCode, Presence presence = kAllPresent);
     SimUnit* unit(int address);
 
+    // Virtual time for in-process tests: the units live this many seconds per second of
+    // the clock, counters included. klv-sim's --speed is not this (see setUpBus).
     void setSpeed(double simulatedSecondsPerSecond) { speed_ = simulatedSecondsPerSecond; }
+    // The time one step of the units' physics covers; one second unless made finer.
+    void setStepSeconds(double seconds) { stepSeconds_ = seconds; }
     // Catch up with the clock; the first call only takes its reading.
     void follow(std::uint32_t clockMs);
     void elapse(std::uint64_t ms);
@@ -37,6 +41,7 @@ public:
 private:
     std::deque<SimUnit> units_;  // stable references for the callers of addUnit
     double speed_ = 1.0;
+    double stepSeconds_ = 1.0;
     std::optional<std::uint32_t> lastClockMs_;
     std::uint64_t elapsedMs_ = 0;
     double pendingSimulatedMs_ = 0;

@@ -24,17 +24,17 @@ void SimChannel::stop()
     settle();
 }
 
-void SimChannel::tick()
+void SimChannel::tick(double dt)
 {
     if (!running) {
         settle();
         return;
     }
-    double ampHours = current / 3600;
+    double ampHours = current * dt / 3600;
     cell.stateOfCharge += (mode == kModeCharge ? ampHours : -ampHours) / cell.capacityAh;
     capacityAh += ampHours;
     energyWh += ampHours * voltage;
-    ++seconds;
+    seconds += dt;
     settle();
     if (mode == kModeDischarge && voltage <= setVoltage)
         stop();

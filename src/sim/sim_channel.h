@@ -29,15 +29,15 @@ struct SimChannel {
     double voltage = 0;     // V, at the terminals
     double capacityAh = 0;  // counted since the last start, never wrapped here
     double energyWh = 0;
-    int seconds = 0;          // running seconds since the last start
+    double seconds = 0;       // running time since the last start
     double runawayVolts = 0;  // added to the readings while a runaway fault lasts
 
     std::vector<CalibrationWrite> calibrationWrites;
 
     void start(StartMode startMode, double current, double voltage, double endCurrent);
     void stop();
-    // One simulated second: the charge moves, then the output settles and may end the step.
-    void tick();
+    // dt seconds go by: the charge moves, then the output settles and may end the step.
+    void tick(double dt);
     // The output's current and voltage for the present state of charge.
     void settle();
 };

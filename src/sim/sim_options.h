@@ -18,7 +18,7 @@ struct UnitOption {
 struct SimOptions {
     std::string linkPath;
     std::vector<UnitOption> units;
-    double speed = 1.0;
+    double speed = 1.0;  // cells 1/speed of their size: a bench that runs its tests sooner
     bool lineTiming = false;
     std::map<int, SimFaults> faults;  // by bus address
 };
@@ -29,7 +29,7 @@ extern const char* const kSimUsage;
 // the bench holds two units of different models at addresses 0 and 1.
 SimOptions parseSimOptions(const std::vector<std::string>& args);
 
-// Put the units, their faults and the speed on the bus.
+// Put the units and their faults on the bus, the cells sized for the speed.
 void setUpBus(SimBus& bus, const SimOptions& options);
 
 // The line klv-sim prints for a calibration write a channel took:

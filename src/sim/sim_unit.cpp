@@ -157,16 +157,17 @@ double SimUnit::voltageReading(int n) const
     return ch.voltage + (faults.runawayChannel == n ? ch.runawayVolts : 0.0);
 }
 
-void SimUnit::tick()
+void SimUnit::tick(double dt)
 {
     for (int n = 0; n < kChannelsPerDevice; ++n) {
         SimChannel& ch = channel(n);
-        ch.tick();
+        ch.tick(dt);
         if (!ch.running)
             continue;
         if (faults.runawayChannel == n)
-            ch.runawayVolts = std::min(ch.runawayVolts + kRunawayVoltsPerSecond, kRunawayTop);
-        if (faults.stopAfterSeconds && ch.seconds >= *faults.stopAfterSeconds)
+            ch.runawayVolts = std::min(ch.runawayVolts + kRunawayVoltsPerSecond * dt, kRunawayTop);
+        // Half a step of slack: steps of a fraction of a second do not add up exactly.
+        if (faults.stopAfterSeconds && ch.seconds + dt / 2 >= *faults.stopAfterSeconds)
             ch.stop();
     }
 }

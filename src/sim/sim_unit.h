@@ -43,8 +43,8 @@ public:
 
     // The answer to a request frame; nothing for a frame this unit does not take.
     std::optional<Bytes> answer(const Bytes& request);
-    // One simulated second on every channel.
-    void tick();
+    // dt seconds go by on every channel.
+    void tick(double dt);
     // The terminal voltage as the readings show it, runaway included.
     double voltageReading(int n) const;
 

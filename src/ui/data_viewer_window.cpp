@@ -207,6 +207,7 @@ void DataViewerWindow::openChosen()
     FileRequest request;
     request.title = "打开数据";
     request.filter = kDataFileFilter;
+    request.initialFolder = station_.home + "/Data";
     const std::string path = chooseFile(request);
     if (!path.empty())
         openFile(QString::fromStdString(path));
@@ -269,6 +270,7 @@ std::string DataViewerWindow::askSavePath(const char* title, const char* filter)
     request.title = title;
     request.filter = filter;
     request.initialName = defaultSaveName(station_);
+    request.initialFolder = station_.home + "/Data";
     return chooseFile(request);
 }
 

@@ -104,6 +104,7 @@ void ReportDialog::save()
     request.save = true;
     request.title = "保存数据";
     request.filter = "csv file(*.csv)|*.csv";
+    request.initialFolder = station_.home + "/Data";
     const std::string chosen = chooseFile(request);
     if (!chosen.empty())
         saveReport(report_, chosen);

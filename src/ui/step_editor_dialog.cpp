@@ -51,12 +51,14 @@ void fillChooser(QComboBox* box, const std::vector<std::string>& entries, int sh
 
 void showError(const std::string& message) { showMessage(message, MsgIcon::Error); }
 
-FileRequest stepFileRequest(bool save)
+// Step files are kept in the program folder.
+FileRequest stepFileRequest(bool save, const std::string& home)
 {
     FileRequest request;
     request.save = save;
     request.title = save ? "保存设置" : "打开设置";
     request.filter = kStepFileFilter;
+    request.initialFolder = home;
     return request;
 }
 
@@ -261,7 +263,7 @@ void StepEditorDialog::commitRow()
 
 void StepEditorDialog::openFile()
 {
-    const std::string path = chooseFile(stepFileRequest(false));
+    const std::string path = chooseFile(stepFileRequest(false, station_.home));
     if (path.empty() || !isStepFileName(path))
         return;
     const StepFileLoad load = loadStepFile(path);
@@ -275,7 +277,7 @@ void StepEditorDialog::openFile()
 
 void StepEditorDialog::saveFile()
 {
-    const std::string path = chooseFile(stepFileRequest(true));
+    const std::string path = chooseFile(stepFileRequest(true, station_.home));
     if (path.empty())
         return;
     if (!writeStepFile(stepFileSaveName(path), editor_.table()))

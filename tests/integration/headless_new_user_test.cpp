@@ -16,7 +16,7 @@ using namespace klv;
 
 namespace {
 
-// Two units of different models, sixteen channels, cells ten minutes older each real second:
+// Two units of different models, sixteen channels, cells a six-hundredth of their size:
 // a 2 Ah cell half charged empties at 1 A in some 6 s and fills again in some 15 s.
 const QStringList kBench{"--speed", "600", "--unit", "0:20", "--unit", "1:22"};
 constexpr int kRunLimitMs = 85000;

@@ -2,6 +2,7 @@
 
 #include "sim/sim_bus.h"
 #include "sim/sim_helpers.h"
+#include "sim/sim_options.h"
 
 using namespace klv;
 using namespace klv::sim;
@@ -142,4 +143,35 @@ TEST(SimPhysics, TimeFollowsAWrappingClockTimesTheSpeed)
     EXPECT_EQ(unit.channel(0).seconds, 60);  // 750 ms simulated: not a whole second yet
     bus.elapse(500);
     EXPECT_EQ(unit.channel(0).seconds, 61);
+}
+
+// klv-sim's --speed: a bench twenty times quicker empties its cells twenty times sooner along the
+// same voltage curve, while its counters hold what the real current gave over real time.
+TEST(SimPhysics, AQuickerBenchHasSmallerCellsAndCountsRealTime)
+{
+    SimBus normal, quick;
+    setUpBus(normal, parseSimOptions({"--link", "p", "--unit", "0:22"}));
+    setUpBus(quick, parseSimOptions({"--link", "p", "--unit", "0:22", "--speed", "20"}));
+    for (SimBus* bus : {&normal, &quick})
+        ASSERT_TRUE(bus->handle(channelFrame(0, {startEntry(16, 100, 300, 0)})));  // 1 A down to 3.00 V
+    const SimChannel& n = normal.unit(0)->channel(0);
+    const SimChannel& q = quick.unit(0)->channel(0);
+
+    normal.elapse(1200 * kSecond);
+    quick.elapse(60 * kSecond);
+    EXPECT_NEAR(q.voltage, n.voltage, 0.001);  // the same share of the charge gone
+    EXPECT_NEAR(q.capacityAh, 1.0 * 60 / 3600, 1e-6);
+    EXPECT_NEAR(q.energyWh, q.capacityAh * q.voltage, 0.02 * q.energyWh);
+    EXPECT_NEAR(q.energyWh * 20, n.energyWh, 1e-3 * n.energyWh);
+
+    // Both stop at the cut-off with the same share of the charge left, the quick one twenty times sooner.
+    while (n.running && normal.elapsedMs() < 7200 * kSecond)
+        normal.elapse(kSecond);
+    while (q.running && quick.elapsedMs() < 7200 * kSecond)
+        quick.elapse(50);
+    EXPECT_FALSE(q.running);
+    EXPECT_GT(normal.elapsedMs(), 3000 * kSecond);
+    EXPECT_NEAR(static_cast<double>(quick.elapsedMs()) * 20, static_cast<double>(normal.elapsedMs()), 1000);
+    EXPECT_NEAR(q.cell.stateOfCharge, n.cell.stateOfCharge, 1e-3);
+    EXPECT_NEAR(q.capacityAh * 20, n.capacityAh, 1e-3 * n.capacityAh);
 }

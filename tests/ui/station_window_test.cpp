@@ -14,7 +14,7 @@
 #include "platform/ini_file.h"
 #include "platform/text_file.h"
 #include "run/backup_files.h"
-#include "support/bench_fixture.h"
+#include "support/window_fixture.h"
 #include "ui/detail_page.h"
 #include "ui/mach_widget.h"
 #include "ui/overview_page.h"
@@ -26,24 +26,12 @@ namespace {
 
 // The station window over a simulated bench in virtual time: two units, the second with
 // channels 1..4 only.
-struct StationWindowTest : BenchFixture {
-    DirectLink link{station};
-    sim::SimPort searchPort{bus, clock};
-    std::unique_ptr<StationWindow> window;
-
+struct StationWindowTest : WindowFixture {
     StationWindowTest()
     {
         bus.addUnit(0, 20);
         bus.addUnit(1, 22, {1, 1, 1, 1, 0, 0, 0, 0});
-        window = std::make_unique<StationWindow>(station, link, searchPort);
-    }
-
-    // The direct link scans at once, inside connectTo.
-    bool connectWindow()
-    {
-        bool connected = false;
-        window->connectTo(1, 1, 6, [&connected](bool ok) { connected = ok; });
-        return connected;
+        makeWindow();
     }
 
     BatteryWidget* tile(int d, int n) { return window->overview()->mach(d)->tile(n); }
