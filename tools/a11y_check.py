@@ -9,6 +9,7 @@
 #    unit (its current reads 0 from the wire) while 1-3 runs on.
 # 3. Left to 1-1, the menu key, 基准校准 through the tree, the meter's value typed into txtVL,
 #    Alt+L presses 校准VL, 确定 taken through the tree: klv-sim reports both writes.
+# 4. Alt+T opens the menu bar's 工具, whose items are in the tree while it is open.
 import os
 import re
 import subprocess
@@ -136,6 +137,17 @@ def control_menu(app):
     return None
 
 
+def open_menu_with(app, item):
+    for node in walk(app):
+        try:
+            if node.getRoleName() in ("menu", "popup menu") and has(node, pyatspi.STATE_SHOWING) and item in [
+                    c.name for c in node]:
+                return node
+        except Exception:
+            pass
+    return None
+
+
 def item_of(menu, name):
     for child in menu:
         if child.name == name:
@@ -228,6 +240,13 @@ if check(calibrate is not None and has(calibrate, pyatspi.STATE_ENABLED), "基�
     check(wait_for(lambda: written("item 4 value 0"), 5), "the commit reached 1-1 (item 4 value 0)")
     print("klv-sim: " + " | ".join(l.strip() for l in open(SIM_OUT, encoding="utf-8") if l.startswith("calib")))
     key("Escape")
+
+# The menu bar's menus are in the tree as well while open: Alt+T opens "工具".
+focus_window("多通道电池测试系统")
+key("alt+t")
+tools = wait_for(lambda: open_menu_with(app, "断开设备"), 5)
+check(tools is not None, "Alt+T opens 工具, in the tree: " + (", ".join(c.name for c in tools if c.name) if tools else ""))
+key("Escape")
 
 print("FAILED: " + "; ".join(failures) if failures else "all checks passed")
 sys.exit(1 if failures else 0)

@@ -23,7 +23,7 @@ bash tools/sample_program.sh "$home/sample.stp"
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 "$build/src/klv-station" --home "$home" --port 1 --program "$home/sample.stp" --channels 1-2,1-3 \
-  > "${KLV_STATION_OUT:-$home/station.out}" 2>&1 &
+  > "$home/station.out" 2>&1 &
 station=$!
 
 picture=""
