@@ -97,7 +97,6 @@ DisplayDialog::DisplayDialog(Station& station, QWidget* parent) : QDialog(parent
 QPushButton* DisplayDialog::swatch(const char* name, int DisplaySettings::*colour)
 {
     auto* b = namedButton(name, "");
-    b->setAccessibleName(QString::fromUtf8(name));
     b->setFixedSize(64, 20);
     swatches_.emplace_back(b, colour);
     connect(b, &QPushButton::clicked, this, [this, b, colour] {
