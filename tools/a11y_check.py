@@ -202,7 +202,7 @@ if check(menu is not None, "the menu key opens 控制, and it is in the tree"):
     focus_window("多通道电池测试系统")
     stopped = wait_for(lambda: "停止" in tile_description(app, "1-2") and " 0.000 A" in tile_description(app, "1-2"), 15)
     check(stopped, "the unit stopped 1-2: " + tile_description(app, "1-2"))
-    check(any(n == "1-2" and "停止" in d for n, d in told), "the new state of 1-2 was announced")
+    check(wait_for(lambda: any(n == "1-2" and "停止" in d for n, d in told), 3), "the new state of 1-2 was announced")
     print(f"description changes announced: 1-2 {sum(n == '1-2' for n, _ in told)}, 1-3 {sum(n == '1-3' for n, _ in told)}")
     check("放电" in tile_description(app, "1-3") and " 0.000 A" not in tile_description(app, "1-3"),
           "1-3 runs on: " + tile_description(app, "1-3"))
