@@ -13,6 +13,7 @@
 
 namespace klv {
 
+class LabFeed;
 class SaveQueue;
 
 // The whole station: every table, and the platform pieces the operations use.
@@ -42,6 +43,8 @@ struct Station {
     // Where saved data files are written when the station runs with a window or headless:
     // off the polling thread. Without one they are written at once.
     SaveQueue* saveQueue = nullptr;
+    // The lab database's store when the station runs with --lab; without one nothing is sent.
+    LabFeed* lab = nullptr;
 };
 
 }  // namespace klv

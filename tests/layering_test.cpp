@@ -8,12 +8,13 @@
 #include <vector>
 
 // Every #include under src/ runs down the layer order: platform, common, view, link, program,
-// data, run (sim beside link), then the Qt layers ui and app. Table headers are plain data
+// data, run, lab (sim beside link), then the Qt layers ui and app. Table headers are plain data
 // and may be included from anywhere; Qt only in ui/, app/ and platform/qt_* files.
 
 namespace {
 
-const std::vector<std::string> kOrder = {"platform", "common", "view", "link", "program", "data", "run", "ui", "app"};
+const std::vector<std::string> kOrder = {"platform", "common", "view", "link", "program",
+                                         "data",     "run",    "lab",  "ui",   "app"};
 
 std::string folderOf(const std::string& path)
 {
@@ -74,6 +75,9 @@ TEST(Layering, RuleReadsTheLayerOrder)
         {"ui/qt_station_timers.cpp", "run/run_engine.h", true},
         {"run/run_engine.cpp", "ui/qt_station_timers.h", false},
         {"platform/text_file.cpp", "common/format.h", false},
+        {"lab/lab_store.cpp", "run/run_tables.h", true},
+        {"run/live_data.cpp", "lab/pg_connection.h", false},
+        {"ui/station_window.cpp", "lab/lab_store.h", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(includeAllowed(c.from, c.to), c.allowed) << c.from << " -> " << c.to;

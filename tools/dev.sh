@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 what=${1:-test}
 packages=(cmake g++ make git pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev
           fonts-wqy-microhei qt6-translations-l10n xvfb xauth python3-pandas clang-format dpkg-dev file
-          desktop-file-utils appstream clang libclang-rt-14-dev)
+          desktop-file-utils appstream clang libclang-rt-14-dev libpq-dev postgresql)
 
 missing=()
 for p in "${packages[@]}"; do

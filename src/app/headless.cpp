@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/begin_tests.h"
+#include "app/lab_link.h"
 #include "common/format.h"
 #include "data/data_file.h"
 #include "data/save_queue.h"
@@ -144,6 +145,9 @@ int runHeadless(const StationOptions& options)
     SaveQueue saves;
     Station station(options.home, clock);
     station.saveQueue = &saves;
+    const auto lab = openLab(station, options);
+    if (lab)
+        lab->announce = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     startUpStation(station);
     LinkThread link([&ini](int n) { return portPath(ini, n, systemSerialPorts()); }, clock);
 

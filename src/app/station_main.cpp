@@ -13,6 +13,7 @@
 #include "app/batch_commands.h"
 #include "app/begin_tests.h"
 #include "app/headless.h"
+#include "app/lab_link.h"
 #include "app/station_options.h"
 #include "data/save_queue.h"
 #include "link/port_map.h"
@@ -86,7 +87,10 @@ int runWindow(int argc, char** argv, klv::StationOptions options)
     station.saveQueue = &saves;
     klv::LinkThread link(ports, clock);
     klv::QtSerialPort searchPort(ports);
+    const auto lab = klv::openLab(station, options);
     klv::StationWindow window(station, link, searchPort);
+    if (lab)
+        klv::showLabInStatusBar(window, *lab);
     window.show();
     std::unique_ptr<klv::WindowSnapshot> snapshot;
     QTimer::singleShot(0, &window, [&] {
@@ -120,6 +124,10 @@ int main(int argc, char** argv)
         return klv::runExportSteps(options.exportSteps, options.target);
     if (!options.picture.empty())
         return klv::runPicture(options.picture, options.target, options.view);
+    if (!options.exportBdf.empty())
+        return klv::runExportBdf(options.exportBdf, options.target);
+    // The process list shows the arguments: a password in the lab URL becomes "***" there.
+    klv::lab::hidePasswordInArguments(argc, argv, options.labUrl);
     if (!options.headless) {
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
             qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

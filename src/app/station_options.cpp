@@ -30,6 +30,10 @@ struct Parser {
     QCommandLineOption picture{"picture", "Draw a view of FILE.dat into OUT.png or OUT.bmp, then exit.",
                                "FILE.dat OUT"};
     QCommandLineOption view{"view", "With --picture: the view to draw (default 全部-时间).", "NAME"};
+    QCommandLineOption exportBdf{"export-bdf", "Write FILE.dat as a Battery Data Format CSV to OUT.csv, then exit.",
+                                 "FILE.dat OUT.csv"};
+    QCommandLineOption lab{"lab", "Also write every test to this lab PostgreSQL database (a libpq URI).", "URL"};
+    QCommandLineOption stationName{"station", "The bench's name in the lab database (default: host-folder).", "NAME"};
     QCommandLineOption help{{"h", "help"}, "Show this help."};
     QCommandLineOption version{{"v", "version"}, "Show the version."};
 
@@ -37,8 +41,8 @@ struct Parser {
     {
         qt.setApplicationDescription(QStringLiteral("[Cellward] %1: the station for a bench of battery test units.")
                                          .arg(QString::fromUtf8(kAppTitle)));
-        qt.addOptions({headless, home, port, from, to, seconds, program, channels, resume, autosave, snapshot, every,
-                       exportSteps, picture, view, help, version});
+        qt.addOptions({headless, home,  port,        from,    to,   seconds,   program, channels,    resume, autosave,
+                       snapshot, every, exportSteps, picture, view, exportBdf, lab,     stationName, help,   version});
     }
 };
 
@@ -104,10 +108,14 @@ ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOp
     o.exportSteps = p.qt.value(p.exportSteps).toStdString();
     o.picture = p.qt.value(p.picture).toStdString();
     o.view = p.qt.value(p.view).toStdString();
+    o.exportBdf = p.qt.value(p.exportBdf).toStdString();
+    o.labUrl = p.qt.value(p.lab).toStdString();
+    o.stationName = p.qt.value(p.stationName).toStdString();
     const QStringList rest = p.qt.positionalArguments();
-    const bool batch = !o.exportSteps.empty() || !o.picture.empty();
-    if (batch && (rest.size() != 1 || (!o.exportSteps.empty() && !o.picture.empty())))
-        return fail("--export-steps FILE.dat BASE or --picture FILE.dat OUT");
+    const int batches = !o.exportSteps.empty() + !o.picture.empty() + !o.exportBdf.empty();
+    const bool batch = batches > 0;
+    if (batch && (rest.size() != 1 || batches > 1))
+        return fail("--export-steps FILE.dat BASE, --picture FILE.dat OUT or --export-bdf FILE.dat OUT.csv");
     if (!batch && !rest.isEmpty())
         return fail(rest.front().toUtf8().constData());
     if (batch)

@@ -25,6 +25,8 @@ struct StationOptions {
     std::string exportSteps, picture;  // the data file
     std::string target;                // BASE of the CSVs, or the picture file
     std::string view;                  // the view drawn; empty: "全部-时间"
+    std::string exportBdf;             // the data file to write as a Battery Data Format CSV to `target`
+    std::string labUrl, stationName;   // the lab database and the bench's name there; empty: from klv.ini
 };
 
 enum class ParseOutcome { Run, Exit, Error };

@@ -8,6 +8,7 @@
 #include "program/step_program.h"
 #include "run/backup_files.h"
 #include "run/backup_restore.h"
+#include "run/lab_feed.h"
 #include "station.h"
 
 namespace klv {
@@ -62,6 +63,8 @@ void startChannel(Station& station, int slot)
     run.loopPass = 1;
     run.backupBase = backupBaseName(station, slot);
     createBackupFiles(station, slot, run.backupBase);
+    if (station.lab)
+        station.lab->testStarted(slot, false);
 }
 
 void continueChannel(Station& station, int slot)
@@ -96,6 +99,8 @@ void continueChannel(Station& station, int slot)
         run.busy = true;
         run.resume = true;
         run.backupBase = base;
+        if (station.lab)
+            station.lab->testStarted(slot, true);
     }
 }
 
@@ -103,6 +108,8 @@ void stopChannel(Station& station, int slot)
 {
     AddCmd(station, slot, kQueueStop);
     RunSlot& run = station.run.slots[slot];
+    if (run.busy && station.lab)
+        station.lab->testEnded(slot, false);
     run.busy = false;
     for (int row = 1; row <= kStepRows; ++row)
         run.stepRowColor[row] = kColorButtonFace;

@@ -8,6 +8,7 @@
 #include "data/data_lines.h"
 #include "run/backup_files.h"
 #include "run/curve_plot.h"
+#include "run/lab_feed.h"
 #include "station.h"
 
 namespace klv {
@@ -25,6 +26,8 @@ void record(Station& station, int slot)
         return;
     const bool selected = station.ui.panels.at(d).tiles.at(n).sel;
     curveRoutine(station, slot, run.testSeconds, link.voltage, link.current, selected);
+    if (station.lab)
+        station.lab->sampleRecorded(slot);
     if (run.backupBase.empty())
         return;
     const CurveGraph& graph = station.ui.graphs.at(d);

@@ -9,6 +9,7 @@
 #include "link/command_set.h"
 #include "run/channel_ops.h"
 #include "run/display_update.h"
+#include "run/lab_feed.h"
 #include "run/live_data.h"
 #include "run/step_flow.h"
 #include "station.h"
@@ -106,6 +107,8 @@ void runTick(Station& station)
             displayUpdate(station, s);
         }
     }
+    if (station.lab)
+        station.lab->runTicked();
 }
 
 }  // namespace klv

@@ -15,6 +15,7 @@
 #include "run/backup_files.h"
 #include "run/channel_ops.h"
 #include "run/grid_rows.h"
+#include "run/lab_feed.h"
 #include "run/result_rows.h"
 #include "station.h"
 
@@ -108,6 +109,8 @@ void advance(Station& station, int slot)
         run.busy = false;
         run.testFinished = true;
         run.stepRowColor.fill(kColorButtonFace);
+        if (station.lab)
+            station.lab->testEnded(slot, true);
         autoSave(station, slot);
     }
 }
@@ -118,6 +121,8 @@ void completeStep(Station& station, int slot)
     if (!run.backupBase.empty() &&
         !appendResult(run.backupBase, resultLine(run.gridList, currentResultRow(run.gridList))))
         throw std::runtime_error("cannot append to " + run.backupBase + ".bk1");
+    if (station.lab)
+        station.lab->stepCompleted(slot, currentResultRow(run.gridList));
     run.phase = kPhaseLoad;
     advance(station, slot);
 }

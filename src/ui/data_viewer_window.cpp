@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "data/bdf_export.h"
 #include "data/save_ops.h"
 #include "data/step_export.h"
 #include "platform/file_chooser.h"
@@ -112,6 +113,8 @@ void DataViewerWindow::buildMenus()
     export_->setObjectName(QStringLiteral("menuSaveStep"));
     QAction* picture = file->addAction(QStringLiteral("保存曲线"), this, &DataViewerWindow::savePicture);
     picture->setObjectName(QStringLiteral("menuSavePicture"));
+    QAction* bdf = file->addAction(QStringLiteral("保存BDF"), this, &DataViewerWindow::saveBdf);
+    bdf->setObjectName(QStringLiteral("menuSaveBdf"));
 
     QMenu* curve = menuBar()->addMenu(QStringLiteral("曲线(&C)"));
     legend_ = curve->addAction(QStringLiteral("显示标识"));
@@ -220,6 +223,7 @@ bool DataViewerWindow::openFile(const QString& path)
     if (loader_.joinable())
         loader_.join();
     viewer_.beginOpen();
+    openedPath_ = path.toStdString();
     viewOptions_[0]->setChecked(true);
     showTables();
     loading_ = true;
@@ -294,6 +298,19 @@ void DataViewerWindow::savePicture()
     letEventsRun();
     // Rendered from the graph itself, so a window covered by another still gives its own picture.
     graph_->grab().toImage().save(QString::fromStdString(pathWithExtension(chosen, "bmp")), "BMP");
+}
+
+// The file as a Battery Data Format CSV, for the lab's analysis tools.
+void DataViewerWindow::saveBdf()
+{
+    if (!viewer_.canExport() || loading_ || drawing_)
+        return;
+    const std::string chosen = askSavePath("保存BDF", "csv file(*.csv)|*.csv");
+    if (chosen.empty())
+        return;
+    std::string error;
+    const bool written = exportBdf(openedPath_, pathWithExtension(chosen, "csv"), error);
+    status_->setText(written ? QStringLiteral("已保存 BDF 文件") : QString::fromStdString(error));
 }
 
 void DataViewerWindow::editTitle()

@@ -53,6 +53,7 @@ private:
     std::string askSavePath(const char* title, const char* filter);
     void exportChosen();
     void savePicture();
+    void saveBdf();
     void editTitle();
     void redrawAfterResize();
     void updateControls();
@@ -72,6 +73,7 @@ private:
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
     std::thread loader_;
+    std::string openedPath_;  // the data file shown, for the BDF save
     bool loading_ = false;
     bool drawing_ = false;  // a refresh is drawing its traces and lets events run meanwhile
     bool placed_ = false;

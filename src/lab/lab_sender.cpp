@@ -1,0 +1,222 @@
+#include "lab/lab_sender.h"
+
+#include "lab/outbox_row.h"
+#include "lab/schema_migration.h"
+
+namespace klv::lab {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const std::vector<std::string> kTestColumns = {"id", "station", "device", "channel", "model", "program", "started_at"};
+const std::vector<std::string> kSampleColumns = {
+    "test_id",     "seq",        "test_time_second", "unix_time_second", "voltage_volt",  "current_ampere",
+    "cycle_count", "step_count", "step_index",       "step_capacity_ah", "step_energy_wh"};
+const std::vector<std::string> kResultColumns = {"test_id",     "cycle",     "step",   "mode",
+                                                 "capacity_ah", "energy_wh", "seconds"};
+const std::vector<std::string> kChannelColumns = {
+    "station",     "device",    "channel", "state",     "status",  "voltage_volt", "current_ampere",
+    "capacity_ah", "energy_wh", "step",    "loop_pass", "running", "test_id",      "updated_at"};
+constexpr const char* kChannelUpdate =
+    "ON CONFLICT (station, device, channel) DO UPDATE SET state = EXCLUDED.state, status = EXCLUDED.status,"
+    " voltage_volt = EXCLUDED.voltage_volt, current_ampere = EXCLUDED.current_ampere,"
+    " capacity_ah = EXCLUDED.capacity_ah, energy_wh = EXCLUDED.energy_wh, step = EXCLUDED.step,"
+    " loop_pass = EXCLUDED.loop_pass, running = EXCLUDED.running, test_id = EXCLUDED.test_id,"
+    " updated_at = EXCLUDED.updated_at";
+
+}  // namespace
+
+LabSender::LabSender(std::string uri, std::string outboxFolder, StationInfo info, SenderTiming timing)
+        : uri_(std::move(uri)), info_(std::move(info)), timing_(timing), outbox_(std::move(outboxFolder)),
+          retry_(timing.firstRetry)
+{
+    status_.backlog = outbox_.backlog();
+    status_.reason = "尚未连接";
+    thread_ = std::thread([this] { run(); });
+}
+
+LabSender::~LabSender()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void LabSender::post(std::vector<std::string> lines)
+{
+    std::lock_guard lock(mutex_);
+    posted_.insert(posted_.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+}
+
+void LabSender::postChannels(std::vector<PgParams> rows)
+{
+    std::lock_guard lock(mutex_);
+    channels_ = std::move(rows);
+    channelsNew_ = true;
+}
+
+LinkStatus LabSender::status() const
+{
+    std::lock_guard lock(mutex_);
+    return status_;
+}
+
+void LabSender::run()
+{
+    std::vector<std::string> unsaved;  // rows the disk refused, kept until it takes them
+    std::vector<PgParams> channels;
+    std::string problem;
+    for (bool stop = false; !stop;) {
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait_for(lock, timing_.batchEvery, [this] { return stopping_; });
+            unsaved.insert(unsaved.end(), std::make_move_iterator(posted_.begin()),
+                           std::make_move_iterator(posted_.end()));
+            posted_.clear();
+            if (channelsNew_)
+                channels.swap(channels_);
+            channelsNew_ = false;
+            stop = stopping_;
+        }
+        if (!unsaved.empty()) {
+            if (outbox_.append(unsaved)) {
+                unsaved.clear();
+            } else {
+                problem = "实验室库的待发数据写不进磁盘 (" + outbox_.folder() + "), 暂存在内存中";
+            }
+        }
+        const Clock::time_point now = Clock::now();
+        if (!stop)
+            connectIfDue(now);
+        if (db_.connected() && now >= nextHeartbeat_ && upsertStation())
+            nextHeartbeat_ = now + timing_.heartbeatEvery;
+        if (db_.connected() && !channels.empty() && now >= nextChannels_ && upsertChannels(channels)) {
+            channels.clear();
+            nextChannels_ = now + timing_.channelsEvery;
+        }
+        if (db_.connected()) {
+            outbox_.seal();
+            sendSegments();
+        }
+        std::lock_guard lock(mutex_);
+        status_.connected = db_.connected();
+        status_.backlog = outbox_.backlog() + static_cast<std::int64_t>(unsaved.size());
+        if (status_.connected)
+            status_.reason.clear();
+        if (!problem.empty())
+            status_.problem = problem;
+    }
+}
+
+void LabSender::connectIfDue(Clock::time_point now)
+{
+    if (db_.connected() || now < nextTry_)
+        return;
+    db_.setStatementTimeout(timing_.statementTimeout);
+    std::string why;
+    if (!db_.connect(uri_, timing_.connectTimeout)) {
+        why = db_.error();
+    } else {
+        const MigrationResult schema = migrate(db_);
+        if (!schema.ok)
+            why = schema.message;
+        else if (!upsertStation())
+            why = db_.error();
+    }
+    if (why.empty()) {
+        retry_ = timing_.firstRetry;
+        nextHeartbeat_ = now + timing_.heartbeatEvery;
+        return;
+    }
+    lost(why);
+}
+
+void LabSender::lost(const std::string& why)
+{
+    db_.close();
+    nextTry_ = Clock::now() + retry_;
+    retry_ = std::min(retry_ * 2, timing_.longestRetry);
+    std::lock_guard lock(mutex_);
+    status_.connected = false;
+    status_.reason = why;
+}
+
+bool LabSender::upsertStation()
+{
+    const PgResult r = db_.exec(
+        "INSERT INTO cellward.station (name, host, version, last_seen) VALUES ($1, $2, $3, now())"
+        " ON CONFLICT (name) DO UPDATE SET host = EXCLUDED.host, version = EXCLUDED.version,"
+        " last_seen = EXCLUDED.last_seen",
+        {info_.name, info_.host, info_.version});
+    if (!r.ok())
+        lost(r.error());
+    return r.ok();
+}
+
+bool LabSender::upsertChannels(const std::vector<PgParams>& rows)
+{
+    const PgResult r = db_.insertRows("cellward.channel_state", kChannelColumns, rows, kChannelUpdate);
+    if (!r.ok())
+        lost(r.error());
+    return r.ok();
+}
+
+bool LabSender::sendSegments()
+{
+    for (const std::string& segment : outbox_.sealedSegments()) {
+        const std::vector<std::string> lines = Outbox::readSegment(segment);
+        if (!sendRows(lines)) {
+            if (!db_.connected())
+                return false;
+            // The server refused these rows while the link stood: sending them again would
+            // block every row behind them, so they are set aside for a person to look at.
+            const std::string why = db_.error();
+            db_.exec("ROLLBACK");
+            outbox_.setAside(segment, static_cast<std::int64_t>(lines.size()));
+            std::lock_guard lock(mutex_);
+            status_.problem = "实验室库拒收了 " + segment + ": " + why;
+            continue;
+        }
+        outbox_.remove(segment, static_cast<std::int64_t>(lines.size()));
+    }
+    return true;
+}
+
+// One transaction for the rows of one segment: tests before the samples and results that
+// refer to them, ends last. Keys make a replay of a segment add nothing.
+bool LabSender::sendRows(const std::vector<std::string>& lines)
+{
+    std::vector<PgParams> tests, samples, results, ends;
+    for (const std::string& line : lines) {
+        std::optional<OutboxRow> row = decodeRow(line);
+        if (!row)
+            continue;  // a line no station wrote: nothing to send
+        auto& into = row->kind == RowKind::Test     ? tests
+                     : row->kind == RowKind::Sample ? samples
+                     : row->kind == RowKind::Result ? results
+                                                    : ends;
+        into.push_back(std::move(row->fields));
+    }
+    bool ok = db_.exec("BEGIN").ok();
+    auto insert = [&](const char* table, const std::vector<std::string>& columns, const std::vector<PgParams>& rows) {
+        if (ok && !rows.empty())
+            ok = db_.insertRows(table, columns, rows, "ON CONFLICT DO NOTHING").ok();
+    };
+    insert("cellward.test", kTestColumns, tests);
+    insert("cellward.sample", kSampleColumns, samples);
+    insert("cellward.step_result", kResultColumns, results);
+    for (const PgParams& end : ends)
+        if (ok)
+            ok = db_.exec("UPDATE cellward.test SET ended_at = $2, end_reason = $3 WHERE id = $1", end).ok();
+    if (ok)
+        ok = db_.exec("COMMIT").ok();
+    if (!ok && !db_.connected())
+        lost(db_.error());
+    return ok;
+}
+
+}  // namespace klv::lab

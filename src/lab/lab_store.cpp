@@ -1,0 +1,271 @@
+#include "lab/lab_store.h"
+
+#include <cctype>
+#include <ctime>
+#include <fstream>
+#include <random>
+
+#include "common/format.h"
+#include "common/logs.h"
+#include "data/data_lines.h"
+#include "data/data_loader.h"
+#include "lab/outbox_row.h"
+#include "program/step_program.h"
+#include "run/result_rows.h"
+#include "station.h"
+#include "version.h"
+
+namespace klv::lab {
+
+namespace {
+
+std::string newTestId()
+{
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    const std::uint64_t high = random(), low = random();
+    char text[40];
+    // A version 4 (random) uuid.
+    std::snprintf(text, sizeof text, "%08x-%04x-4%03x-%04x-%012llx", unsigned(high >> 32),
+                  unsigned(high >> 16 & 0xffff), unsigned(high & 0x0fff), unsigned(0x8000 | (low >> 48 & 0x3fff)),
+                  static_cast<unsigned long long>(low & 0xffffffffffffULL));
+    return text;
+}
+
+bool isTestId(const std::string& text)
+{
+    if (text.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if ((i == 8 || i == 13 || i == 18 || i == 23) ? text[i] != '-' : !std::isxdigit((unsigned char)text[i]))
+            return false;
+    return true;
+}
+
+// The station's calendar time (local) as seconds since 1970.
+std::time_t epochOf(const LocalDateTime& t)
+{
+    std::tm local{};
+    local.tm_year = t.year - 1900;
+    local.tm_mon = t.month - 1;
+    local.tm_mday = t.day;
+    local.tm_hour = t.hour;
+    local.tm_min = t.minute;
+    local.tm_sec = t.second;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+// A timestamp the server reads the same in any time zone.
+std::string timestampOf(std::time_t epoch)
+{
+    std::tm utc{};
+    gmtime_r(&epoch, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S+00", &utc);
+    return text;
+}
+
+// The test id kept beside the backup files, so that a continued test stays the same test.
+std::string idFilePath(const std::string& backupBase) { return backupBase + ".lab"; }
+
+std::string programText(const Station& station, int slot)
+{
+    std::string text;
+    for (const std::string& line : programHeaderLines(station, slot))
+        if (line.starts_with("工步:"))
+            text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
+std::vector<std::string> cellsOf(const TextGrid& grid, int row)
+{
+    std::vector<std::string> cells;
+    for (int c = 0; c < grid.cols; ++c)
+        cells.push_back(grid.at(row, c));
+    return cells;
+}
+
+}  // namespace
+
+LabStore::LabStore(Station& station, const LabConfig& config, SenderTiming timing)
+        : station_(station), config_(config),
+          sender_(std::make_unique<LabSender>(config.uri, station.home + "/LabOutbox",
+                                              StationInfo{config.station, hostName(), kVersionText}, timing))
+{
+}
+
+LabStore::~LabStore() = default;
+
+void LabStore::testStarted(int slot, bool continued)
+{
+    const RunSlot& run = station_.run.slots.at(slot);
+    SlotLab& lab = slots_.at(slot);
+    lab.spans.clear();
+    lab.testId.clear();
+    if (continued) {
+        std::ifstream in(idFilePath(run.backupBase));
+        std::getline(in, lab.testId);
+    }
+    if (!isTestId(lab.testId)) {
+        lab.testId = newTestId();
+        std::ofstream(idFilePath(run.backupBase), std::ios::trunc) << lab.testId << "\n";
+    }
+    const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
+    const DeviceEntry& device = station_.link.devices.at(d);
+    sender_->post(
+        {encodeRow({RowKind::Test,
+                    {lab.testId, config_.station, std::to_string(device.busAddress + 1), std::to_string(n + 1),
+                     device.modelName, programText(station_, slot), timestampOf(epochOf(station_.clock.now()))}})});
+    if (!continued)
+        return;
+    // The backups are on the curves and in the results table again: all of it goes once more,
+    // and the keys drop what the database already holds.
+    for (int row = 1; row <= lastFilledResultRow(run.gridList); ++row) {
+        StepSpan span;
+        if (!spanOfRow(cellsOf(run.gridList, row), lab.spans.empty() ? 0 : lab.spans.back().endSeconds, span))
+            break;
+        lab.spans.push_back(span);
+        postResult(slot, row);
+    }
+    const int points = station_.ui.graphs.at(d).DpCnt(2 * n);
+    for (int i = 0; i < points; ++i)
+        postSample(slot, i, false);
+}
+
+void LabStore::sampleRecorded(int slot)
+{
+    const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
+    postSample(slot, station_.ui.graphs.at(d).DpCnt(2 * n) - 1, true);
+}
+
+void LabStore::stepCompleted(int slot, int row)
+{
+    SlotLab& lab = slots_.at(slot);
+    StepSpan span;
+    if (spanOfRow(cellsOf(station_.run.slots.at(slot).gridList, row),
+                  lab.spans.empty() ? 0 : lab.spans.back().endSeconds, span))
+        lab.spans.push_back(span);
+    postResult(slot, row);
+}
+
+void LabStore::testEnded(int slot, bool finished)
+{
+    const SlotLab& lab = slots_.at(slot);
+    if (lab.testId.empty())
+        return;
+    sender_->post({encodeRow(
+        {RowKind::TestEnd, {lab.testId, timestampOf(epochOf(station_.clock.now())), finished ? "完成" : "停止"}})});
+}
+
+void LabStore::postResult(int slot, int row)
+{
+    const SlotLab& lab = slots_.at(slot);
+    const TextGrid& grid = station_.run.slots.at(slot).gridList;
+    const auto seconds = stepTimeSeconds(grid.at(row, 5));
+    if (lab.testId.empty() || !seconds)
+        return;
+    sender_->post({encodeRow({RowKind::Result,
+                              {lab.testId, grid.at(row, 0), grid.at(row, 1), grid.at(row, 2), grid.at(row, 3),
+                               grid.at(row, 4), std::to_string(*seconds)}})});
+}
+
+// Curve point `index` of the slot as a sample, in the data file's own number texts; a live one
+// also carries the clock and the step's capacity and energy, which a replayed one cannot know.
+void LabStore::postSample(int slot, int index, bool live)
+{
+    const SlotLab& lab = slots_.at(slot);
+    if (lab.testId.empty() || index < 0)
+        return;
+    const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
+    const CurveGraph& graph = station_.ui.graphs.at(d);
+    const RunSlot& run = station_.run.slots.at(slot);
+    const SlotLink& link = station_.link.slots.at(slot);
+    const float seconds = graph.DpX(2 * n, index);
+    // The data file's own texts: time, tab, current, tab, voltage.
+    const std::string line = sampleLine(seconds, graph.DpY(2 * n + 1, index), graph.DpY(2 * n, index),
+                                        station_.link.devices.at(d).readingCurrentScale);
+    const std::size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+    const std::string texts[3] = {line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)};
+    const std::size_t at = spanIndexOf(lab.spans, seconds);
+    StepSpan span{0, run.loopPass, run.currentStep,
+                  station_.program.gridRun.at(slot).at(run.currentStep, kColMode) == stepModeLabel(kStepDischarge)};
+    if (at < lab.spans.size())
+        span = lab.spans[at];
+    const bool negative = span.discharge && graph.DpY(2 * n + 1, index) != 0;
+    PgParam unixTime, capacity, energy;
+    if (live) {
+        unixTime = std::to_string(epochOf(station_.clock.now()));
+        capacity = shortText(link.capacity + link.capacityWrap);
+        energy = shortText(link.energy + run.energyOffset);
+    }
+    sender_->post({encodeRow(
+        {RowKind::Sample,
+         {lab.testId, std::to_string(index), texts[0], unixTime, texts[2], (negative ? "-" : "") + texts[1],
+          std::to_string(span.cycle), std::to_string(at + 1), std::to_string(span.step), capacity, energy}})});
+}
+
+void LabStore::runTicked()
+{
+    postChannels();
+    showLink(sender_->status());
+}
+
+void LabStore::postChannels()
+{
+    const std::string now = timestampOf(epochOf(station_.clock.now()));
+    std::vector<PgParams> rows;
+    for (int d = 0; d < kMaxDevices; ++d) {
+        const DeviceEntry& device = station_.link.devices[d];
+        if (device.modelCode == 0)
+            continue;
+        for (int n = 0; n < kChannelsPerDevice; ++n) {
+            const int s = slotOf(d, n);
+            const RunSlot& run = station_.run.slots[s];
+            const SlotLink& link = station_.link.slots[s];
+            const std::string& id = slots_[s].testId;
+            const char* state = !station_.ui.panels[d].Conn[n] ? "absent"
+                                : run.voltageError             ? "error"
+                                : run.busy                     ? "running"
+                                : id.empty()                   ? "idle"
+                                                               : "stopped";
+            const bool negative = run.busy && link.startMode == kModeDischarge && link.current != 0;
+            rows.push_back({config_.station, std::to_string(device.busAddress + 1), std::to_string(n + 1), state,
+                            station_.ui.panels[d].tiles[n].Txt, shortText(link.voltage),
+                            (negative ? "-" : "") + shortText(link.current),
+                            shortText(link.capacity + link.capacityWrap), shortText(link.energy + run.energyOffset),
+                            std::to_string(run.busy ? run.currentStep : 0), std::to_string(run.loopPass),
+                            link.running ? "true" : "false", id.empty() ? PgParam() : PgParam(id), now});
+        }
+    }
+    sender_->postChannels(std::move(rows));
+}
+
+void LabStore::showLink(const LinkStatus& status)
+{
+    const std::string text =
+        status.connected ? "实验室库: 已连接" : "实验室库: 未连接, 积压 " + std::to_string(status.backlog) + " 条";
+    const std::string tooltip = status.connected ? redactUri(config_.uri) : status.reason;
+    if (showStatus && (text != shownText_ || tooltip != shownTooltip_))
+        showStatus(text, tooltip);
+    shownText_ = text;
+    shownTooltip_ = tooltip;
+
+    std::vector<std::string> lines;
+    if (firstShow_ || status.connected != shown_.connected || status.reason != shown_.reason)
+        lines.push_back(status.connected ? "实验室库: 已连接 " + redactUri(config_.uri)
+                                         : "实验室库: 未连接, " + status.reason);
+    if (!status.problem.empty() && status.problem != shown_.problem)
+        lines.push_back(status.problem);
+    // Before the first connect attempt has ended there is nothing to say yet.
+    if (firstShow_ && !status.connected && status.reason == "尚未连接")
+        return;
+    firstShow_ = false;
+    shown_ = status;
+    for (const std::string& line : lines) {
+        klvLog(station_, line);
+        if (announce)
+            announce(line);
+    }
+}
+
+}  // namespace klv::lab
