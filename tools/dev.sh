@@ -32,8 +32,8 @@ case "$what" in
     # Every source file formatted as .clang-format says; clang-format names each line that is not.
     find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
     ctest --test-dir build --output-on-failure -j"$(nproc)"
-    # The core tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, in a
-    # build of their own without Qt.
+    # The core and widget tests once more under AddressSanitizer and UndefinedBehaviorSanitizer,
+    # in a build of their own (no station program, integration tests or benchmarks).
     cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKLV_SANITIZE=ON >/dev/null
     cmake --build build-asan -j"$(nproc)"
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)"

@@ -5,7 +5,6 @@
 #include "common/format.h"
 #include "data/save_ops.h"
 #include "platform/text_file.h"
-#include "station.h"
 
 namespace klv {
 
@@ -21,31 +20,33 @@ TextGrid newReportTable()
 
 bool reportRowShaded(int row) { return row >= 2 && row % 2 == 0; }
 
-void fillReport(Station& station, const CapacityQuery& query, TextGrid& report)
+TextGrid fillReport(const CapacitySnapshot& snapshot, std::stop_token stop)
 {
-    report = newReportTable();
+    TextGrid report = newReportTable();
     int row = 0;
     try {
-        for (int d = query.firstDevice; d <= query.lastDevice; ++d) {
-            for (int i = 0; i < kChannelsPerDevice; ++i) {
-                if (!station.ui.panels.at(d).Conn[i])
-                    continue;
-                const auto steps = selectedSteps(station, slotOf(d, i), query, kReportEntries);
-                if (!steps.empty()) {
-                    ++row;
-                    report.at(row, 0) = " " + std::to_string(d + 1) + "-" + std::to_string(i + 1);
-                }
-                for (size_t e = 0; e < steps.size(); ++e) {
-                    const int u = static_cast<int>(2 * e);
-                    report.at(row, u + 1) =
-                        std::to_string(steps[e].cycle) + "-" + std::to_string(steps[e].step) + " " + steps[e].mode;
-                    report.at(row, u + 2) = fmt0_000(steps[e].capacity);
-                }
+        for (const ChannelResults& channel : snapshot.channels) {
+            if (stop.stop_requested())
+                break;
+            if (!channel.connected)
+                continue;
+            const auto steps = selectedSteps(channel.results, snapshot.query, kReportEntries);
+            if (!steps.empty()) {
+                ++row;
+                report.at(row, 0) =
+                    " " + std::to_string(channel.device + 1) + "-" + std::to_string(channel.channel + 1);
+            }
+            for (size_t e = 0; e < steps.size(); ++e) {
+                const int u = static_cast<int>(2 * e);
+                report.at(row, u + 1) =
+                    std::to_string(steps[e].cycle) + "-" + std::to_string(steps[e].step) + " " + steps[e].mode;
+                report.at(row, u + 2) = fmt0_000(steps[e].capacity);
             }
         }
     } catch (const std::exception&) {
         // A damaged results row: the report keeps what it has.
     }
+    return report;
 }
 
 std::vector<std::string> reportCsvLines(const TextGrid& report)

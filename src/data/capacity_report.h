@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -7,8 +8,6 @@
 #include "data/step_capacity.h"
 
 namespace klv {
-
-struct Station;
 
 inline constexpr int kReportRows = 49;     // header and 48 channels
 inline constexpr int kReportColumns = 21;  // channel, then ten step/capacity pairs
@@ -20,10 +19,10 @@ TextGrid newReportTable();
 // Rows 2, 4, … 48 are shaded light cyan.
 bool reportRowShaded(int row);
 
-// "确定": the selected steps of every connected channel of the device range, a row per channel
-// that has any (" 1-2", then "3-2 恒流放" and "1.234" pairs).
-// A cell that does not read as its number ends the filling there; what was filled stays.
-void fillReport(Station& station, const CapacityQuery& query, TextGrid& report);
+// "确定": the selected steps of every connected channel of the snapshot, a row per channel
+// that has any (" 1-2", then "3-2 恒流放" and "1.234" pairs). A cell that does not read as its
+// number ends the filling there, and so does a stop request; what was filled stays.
+TextGrid fillReport(const CapacitySnapshot& snapshot, std::stop_token stop = {});
 
 // The 49 lines of the saved report: an empty line for a row without a channel, otherwise
 // every cell followed by a comma.

@@ -17,29 +17,37 @@ std::optional<std::string> boundText(const std::string& text)
     return fmt00_00(*value);
 }
 
-void screenChannels(Station& station, const CapacityQuery& query, float minimum, float maximum)
+std::vector<ScreenedTile> screenChannels(const CapacitySnapshot& snapshot, float minimum, float maximum,
+                                         std::stop_token stop)
 {
+    std::vector<ScreenedTile> tiles;
     try {
-        for (int d = query.firstDevice; d <= query.lastDevice; ++d) {
-            for (int i = 0; i < kChannelsPerDevice; ++i) {
-                PanelState& panel = station.ui.panels.at(d);
-                bool pass = panel.Conn[i];
-                bool any = false;
-                if (pass) {
-                    for (const SelectedStep& step : selectedSteps(station, slotOf(d, i), query, SIZE_MAX)) {
-                        any = true;
-                        if (minimum > step.capacity || maximum < step.capacity) {
-                            pass = false;
-                            break;
-                        }
+        for (const ChannelResults& channel : snapshot.channels) {
+            if (stop.stop_requested())
+                break;
+            bool pass = channel.connected;
+            bool any = false;
+            if (pass) {
+                for (const SelectedStep& step : selectedSteps(channel.results, snapshot.query, SIZE_MAX)) {
+                    any = true;
+                    if (minimum > step.capacity || maximum < step.capacity) {
+                        pass = false;
+                        break;
                     }
                 }
-                panel.tiles[i].ChnColor = pass && any ? kScreenPass : kScreenFail;
             }
+            tiles.push_back({channel.device, channel.channel, pass && any ? kScreenPass : kScreenFail});
         }
     } catch (const std::exception&) {
         // A damaged results row: the channels screened so far keep their colours.
     }
+    return tiles;
+}
+
+void applyScreening(Station& station, const std::vector<ScreenedTile>& tiles)
+{
+    for (const ScreenedTile& tile : tiles)
+        station.ui.panels[tile.device].tiles[tile.channel].ChnColor = tile.colour;
 }
 
 void clearScreening(Station& station)

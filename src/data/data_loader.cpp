@@ -79,12 +79,16 @@ bool isAscii(std::string_view text)
 // bytes go through the converter: converting each of a million lines on its own was most of
 // the loading time.
 template <typename Take>
-void forEachLine(std::string_view content, Take&& take)
+void forEachLine(std::string_view content, const std::stop_token& stop, Take&& take)
 {
+    constexpr unsigned kLinesBetweenStopChecks = 4096;
     std::string converted;
     const char* const bytes = content.data();
     const size_t size = content.size();
+    unsigned lines = 0;
     for (size_t start = 0; start < size;) {
+        if (++lines % kLinesBetweenStopChecks == 0 && stop.stop_requested())
+            return;
         const void* lf = std::memchr(bytes + start, '\n', size - start);
         const size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - bytes) : size;
         const size_t stop = (end > start && bytes[end - 1] == '\r') ? end - 1 : end;
@@ -261,33 +265,35 @@ std::optional<std::string> resultFilePath(const std::string& datPath)
 
 }  // namespace
 
-LoadedData loadDataFile(const std::string& datPath)
+LoadedData loadDataFile(const std::string& datPath, std::stop_token stop)
 {
     const std::optional<std::string> dat = readFileBytes(datPath);
-    if (!dat)
+    if (!dat || stop.stop_requested())
         return {};
     const auto resultPath = resultFilePath(datPath);
     const std::optional<std::string> results = resultPath ? readFileBytes(*resultPath) : std::nullopt;
-    return loadDataBytes(*dat, results ? std::optional<std::string_view>(*results) : std::nullopt);
+    return loadDataBytes(*dat, results ? std::optional<std::string_view>(*results) : std::nullopt, std::move(stop));
 }
 
-LoadedData loadDataBytes(std::string_view dat, std::optional<std::string_view> results)
+LoadedData loadDataBytes(std::string_view dat, std::optional<std::string_view> results, std::stop_token stop)
 {
     LoadedData data;
+    if (stop.stop_requested())
+        return data;
     // A million records must not be copied over at every doubling of their vector.
     data.records.reserve(static_cast<size_t>(std::count(dat.begin(), dat.end(), '\n')) + 1);
     bool failed = false;
-    forEachLine(dat, [&](std::string_view line) {
+    forEachLine(dat, stop, [&](std::string_view line) {
         failed = !line.empty() && !readDataLine(line, data);
         return !failed;
     });
-    if (failed || !results)
+    if (failed || !results || stop.stop_requested())
         return data;
-    forEachLine(*results, [&](std::string_view row) {
+    forEachLine(*results, stop, [&](std::string_view row) {
         failed = startsWithDigit(row) && !readResultRow(row, data);
         return !failed;
     });
-    data.complete = !failed;
+    data.complete = !failed && !stop.stop_requested();
     return data;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,9 +27,10 @@ struct LoadedData {
     bool complete = false;                          // read to the end of both files without a failure
 };
 
-LoadedData loadDataFile(const std::string& datPath);
+// A stop request ends the reading early: what comes back is then not complete.
+LoadedData loadDataFile(const std::string& datPath, std::stop_token stop = {});
 // The same from the bytes of the data file and of its result file (nothing: no result file).
-LoadedData loadDataBytes(std::string_view dat, std::optional<std::string_view> results);
+LoadedData loadDataBytes(std::string_view dat, std::optional<std::string_view> results, std::stop_token stop = {});
 // Seconds of a result row's step time "H:MM:SS" (27:15:00 is 98100); nothing when it does not read so.
 std::optional<long long> stepTimeSeconds(const std::string& text);
 

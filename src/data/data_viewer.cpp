@@ -85,12 +85,32 @@ ViewerLook lookOf(const CurveGraph& g)
 DataViewer::DataViewer(const ViewerLook& look)
 {
     graph_.setCurveCount(6);
+    steps_.resize(kStepRows + 1, kStepColumns);
+    const char* stepHeads[] = {"工步", "运行模式", "设定电流", "设定电压", "终止电流", "时间/次"};
+    for (int c = 0; c < kStepColumns; ++c)
+        steps_.at(0, c) = stepHeads[c];
+    reset(look);
+}
+
+void DataViewer::reset(const ViewerLook& look)
+{
+    beginOpen();
+    applyLook(look);
+    canRefresh_ = false;
+    view_ = ViewerView::All;
+    graph_.setTitleText("");
+    graph_.setAxesText("[V]");
+}
+
+void DataViewer::applyLook(const ViewerLook& look)
+{
     const char* legends[] = {"电压", "电流"};
     for (int k = 0; k < 6; ++k) {
         graph_.setLegendText(k, k < kDischargeCapacity ? legends[k % 2] : (k == kDischargeCapacity ? "放电" : "充电"));
         graph_.setCurveAxesY(k, k < kDischargeCapacity ? k % 2 : 0);
         graph_.setCurveLineColor(k, k % 2 == 0 ? look.voltageColor : look.currentColor);
         graph_.setShowCurve(k, k <= kWholeCurrent);
+        graph_.setShowLegend(k, false);
     }
     graph_.setGridType1(look.gridType1);
     graph_.setGridType2(look.gridType2);
@@ -101,12 +121,6 @@ DataViewer::DataViewer(const ViewerLook& look)
     graph_.setMaxY(0, 5);
     graph_.setMaxY(1, 2);
     graph_.ClearAll();
-
-    steps_.resize(kStepRows + 1, kStepColumns);
-    const char* stepHeads[] = {"工步", "运行模式", "设定电流", "设定电压", "终止电流", "时间/次"};
-    for (int c = 0; c < kStepColumns; ++c)
-        steps_.at(0, c) = stepHeads[c];
-    emptyResultTable(resultTable_);
 }
 
 void DataViewer::beginOpen()
@@ -127,6 +141,7 @@ void DataViewer::beginOpen()
     results_.clear();
     listed_.clear();
     segments_.clear();
+    drawPending_ = false;
     dischargeCaps_.clear();
     chargeCaps_.clear();
     displayRow_ = 1;
@@ -235,45 +250,84 @@ bool DataViewer::walkResults(ViewerView view)
     return true;
 }
 
-void DataViewer::refresh(ViewerView view, const std::function<void()>& pump)
+void DataViewer::refresh(ViewerView view)
+{
+    if (listView(view))
+        redraw();
+}
+
+bool DataViewer::listView(ViewerView view)
 {
     if (!hasTest_)
-        return;
+        return false;
     emptyResultTable(resultTable_);
     displayRow_ = 1;
     ranges_ = {};
     for (int k = kStepVoltage; k <= kChargeCapacity; ++k)
         graph_.Clear(k);
     segments_.clear();
+    drawPending_ = false;
     dischargeCaps_.clear();
     chargeCaps_.clear();
     listed_.assign(results_.size(), false);
     view_ = view;
     try {
         if (!walkResults(view))
-            return;
+            return false;
     } catch (const std::exception&) {
-        return;
+        return false;
     }
     graph_.setTitleText(title_ + titleSuffix(view));
     graph_.setXBarType(view == ViewerView::ChargeTime || view == ViewerView::DischargeTime ? 0 : 1);
     graph_.setShowAxesY1(view != ViewerView::Capacity);
     graph_.setAxesText(view == ViewerView::Capacity ? "[Ah]" : "[V]");
-    redraw(pump);
+    return true;
 }
 
-void DataViewer::redraw(const std::function<void()>& pump)
+void DataViewer::redraw()
 {
+    startDrawing();
+    while (drawMore()) {
+    }
+}
+
+void DataViewer::startDrawing()
+{
+    drawnSegments_ = 0;
+    drawPending_ = true;
+    if (!isStepView(view_))
+        return;
+    for (int k = 0; k < graph_.CurveCount(); ++k)
+        graph_.setShowCurve(k, k == kStepVoltage || k == kStepCurrent);
+    graph_.Clear(kStepVoltage);
+    graph_.Clear(kStepCurrent);
+    try {
+        finishRanges(ranges_, graph_);
+        graph_.DrawGrid();
+    } catch (const std::exception&) {
+        // An empty range leaves the previous picture; the next refresh starts afresh.
+        drawPending_ = false;
+    }
+}
+
+bool DataViewer::drawMore()
+{
+    if (!drawPending_)
+        return false;
     try {
         if (isStepView(view_))
-            drawSteps(isCapacityAxis(view_), pump);
+            drawNextTrace();
         else if (view_ == ViewerView::Capacity)
             drawCapacities();
         else
             drawWhole();
     } catch (const std::exception&) {
-        // An empty range leaves the previous picture; the next refresh starts afresh.
+        // As for an empty range above.
+        drawPending_ = false;
     }
+    if (!isStepView(view_) || drawnSegments_ >= segments_.size())
+        drawPending_ = false;
+    return drawPending_;
 }
 
 void DataViewer::showLegends(bool on)
@@ -282,32 +336,28 @@ void DataViewer::showLegends(bool on)
         graph_.setShowLegend(k, graph_.ShowCurve(k) && on);
 }
 
-void DataViewer::drawSteps(bool byCapacity, const std::function<void()>& pump)
+// One step trace: the segments up to the next one whose time goes back.
+void DataViewer::drawNextTrace()
 {
-    for (int k = 0; k < graph_.CurveCount(); ++k)
-        graph_.setShowCurve(k, k == kStepVoltage || k == kStepCurrent);
-    finishRanges(ranges_, graph_);
-    graph_.DrawGrid();
+    if (segments_.empty()) {
+        graph_.DrawCurveEx();
+        return;
+    }
+    const bool byCapacity = isCapacityAxis(view_);
     double q = 0, s = 0;
-    for (size_t i = 0; i < segments_.size(); ++i) {
-        const SegmentPoint& e = segments_[i];
+    while (drawnSegments_ < segments_.size()) {
+        const SegmentPoint& e = segments_[drawnSegments_++];
         q += (e.seconds - s) * e.current * 1000;
         s = e.seconds;
         const float x = byCapacity ? static_cast<float>(q / 3600) : e.seconds;
         graph_.AddXY(kStepVoltage, x, e.voltage);
         graph_.AddXY(kStepCurrent, x, e.current);
-        if (i + 1 == segments_.size() || segments_[i + 1].seconds < e.seconds) {
-            graph_.DrawCurveEx();
-            if (pump)
-                pump();
-            graph_.Clear(kStepVoltage);
-            graph_.Clear(kStepCurrent);
-            q = 0;
-            s = 0;
-        }
+        if (drawnSegments_ == segments_.size() || segments_[drawnSegments_].seconds < e.seconds)
+            break;
     }
-    if (segments_.empty())
-        graph_.DrawCurveEx();
+    graph_.DrawCurveEx();
+    graph_.Clear(kStepVoltage);
+    graph_.Clear(kStepCurrent);
 }
 
 void DataViewer::drawCapacities()

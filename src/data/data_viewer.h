@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,18 +72,29 @@ public:
     void finishOpen(PreparedTest test);
     void finishOpen(LoadedData data) { finishOpen(prepareTest(std::move(data))); }
 
-    // Lists the rows of a view and draws it. The pump runs between step traces; a damaged
-    // result row ends the refresh where it stands, without a message.
-    void refresh(ViewerView view, const std::function<void()>& pump = {});
+    // Lists the rows of a view and draws it. A damaged result row ends the refresh where it
+    // stands, without a message.
+    void refresh(ViewerView view);
     // "显示标识": a curve's legend shows when the curve does and legends are on.
     void showLegends(bool on);
     // Draws the last refresh or open again, for a plot that changed its size.
-    void redraw(const std::function<void()>& pump = {});
+    void redraw();
+
+    // The same in pieces, for a window that lets its events run between them: listView lists
+    // the rows (false: nothing to draw), startDrawing sets the graph up for the view, and each
+    // drawMore draws the next step trace, or all of any other view; true while more is left.
+    bool listView(ViewerView view);
+    void startDrawing();
+    bool drawMore();
+
+    // Empty as when made, in the given look: what the viewer shows when it opens.
+    void reset(const ViewerLook& look);
 
 private:
+    void applyLook(const ViewerLook& look);
     bool walkResults(ViewerView view);
     void listRow(const std::vector<std::string>& row);
-    void drawSteps(bool byCapacity, const std::function<void()>& pump);
+    void drawNextTrace();
     void drawCapacities();
     void drawWhole();
 
@@ -99,6 +109,8 @@ private:
     ViewRanges ranges_, loadedRanges_;
     int displayRow_ = 1;
     std::vector<SegmentPoint> segments_;
+    size_t drawnSegments_ = 0;  // of segments_, while a step view draws
+    bool drawPending_ = false;  // startDrawing ran and drawMore has more to do
     std::vector<float> dischargeCaps_, chargeCaps_;
 };
 

@@ -76,10 +76,21 @@ CycleRange offeredCycles(const Station& station, int firstDevice, int lastDevice
     return {m < 11 ? 1 : m - 10, m};
 }
 
-std::vector<SelectedStep> selectedSteps(const Station& station, int slot, const CapacityQuery& query, size_t limit)
+CapacitySnapshot snapshotChannels(const Station& station, const CapacityQuery& query)
+{
+    CapacitySnapshot snapshot{query, {}};
+    for (int d = std::max(query.firstDevice, 0); d <= std::min(query.lastDevice, kMaxDevices - 1); ++d)
+        for (int i = 0; i < kChannelsPerDevice; ++i) {
+            const bool connected = station.ui.panels[d].Conn[i];
+            snapshot.channels.push_back(
+                {d, i, connected, connected ? station.run.slots[slotOf(d, i)].gridList : TextGrid{}});
+        }
+    return snapshot;
+}
+
+std::vector<SelectedStep> selectedSteps(const TextGrid& grid, const CapacityQuery& query, size_t limit)
 {
     std::vector<SelectedStep> selected;
-    const TextGrid& grid = station.run.slots.at(slot).gridList;
     for (int r = 1; r < grid.rows && !grid.at(r, 2).empty(); ++r) {
         const int cycle = wholeCell(grid.at(r, 0));
         const int step = wholeCell(grid.at(r, 1));

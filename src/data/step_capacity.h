@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "common/text_grid.h"
+
 namespace klv {
 
 struct Station;
@@ -38,9 +40,25 @@ struct SelectedStep {
     float capacity = 0;
 };
 
-// The rows of the slot's step results table that the query selects, from row 1 down to the first
+// One channel of the device range as the report and the screening read it.
+struct ChannelResults {
+    int device = 0, channel = 0;
+    bool connected = false;
+    TextGrid results;  // the step results table; copied only for a connected channel
+};
+
+// What the report and the screening read of the bench, copied on the window's thread so
+// that a worker can fill from it while the bench goes on: every channel of the query's
+// device range, in device then channel order.
+struct CapacitySnapshot {
+    CapacityQuery query;
+    std::vector<ChannelResults> channels;
+};
+CapacitySnapshot snapshotChannels(const Station& station, const CapacityQuery& query);
+
+// The rows of a step results table that the query selects, from row 1 down to the first
 // row without a mode; at most `limit` of them. Throws std::invalid_argument on a cell that does
 // not read as its number.
-std::vector<SelectedStep> selectedSteps(const Station& station, int slot, const CapacityQuery& query, size_t limit);
+std::vector<SelectedStep> selectedSteps(const TextGrid& results, const CapacityQuery& query, size_t limit);
 
 }  // namespace klv

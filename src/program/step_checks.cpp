@@ -99,6 +99,9 @@ std::string programFault(const TextGrid& table, const DeviceEntry& device)
         const StepFields fields{table.at(r, kColSetCurrent), table.at(r, kColSetVoltage), table.at(r, kColEndCurrent),
                                 table.at(r, kColTimeCount)};
         const RowCheck check = checkStepRow(mode, fields, device);
+        // The first loop row ends what runs; the rows after it are stored but never run.
+        if (check.ok() && mode == kStepLoop)
+            break;
         if (check.ok())
             continue;
         const std::string message = check.message;

@@ -32,8 +32,9 @@ struct RowCheck {
 };
 RowCheck checkStepRow(int mode, const StepFields& fields, const DeviceEntry& device);
 
-// The first step row, before the first empty one, that the device's ratings refuse, named with
-// its step and the limit ("工步2：电流值超出范围（0.001～1 A）"); empty when every row passes.
+// The first step row that runs (before the first empty row, up to the first loop row) that the
+// device's ratings refuse, named with its step and the limit ("工步2：电流值超出范围（0.001～1 A）");
+// empty when every such row passes.
 std::string programFault(const TextGrid& table, const DeviceEntry& device);
 
 // Writes a checked row into step row 1..10 of a table: mode label and the four fields.

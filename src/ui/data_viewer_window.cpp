@@ -1,8 +1,8 @@
 #include "ui/data_viewer_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,8 +33,6 @@ namespace klv {
 namespace {
 
 constexpr int kRaiseTwips = 200;
-
-void letEventsRun() { QCoreApplication::processEvents(); }
 
 }  // namespace
 
@@ -93,13 +91,15 @@ DataViewerWindow::DataViewerWindow(Station& station, QWidget* parent)
     statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(progress_);
     resize(1080, 720);
+    drawTimer_.setSingleShot(true);
+    drawTimer_.setInterval(0);
+    connect(&drawTimer_, &QTimer::timeout, this, &DataViewerWindow::drawSlice);
     updateControls();
 }
 
 DataViewerWindow::~DataViewerWindow()
 {
-    if (loader_.joinable())
-        loader_.join();
+    loader_.abandon();
     // The graph and the grids show the viewer's state: they go before it does.
     delete takeCentralWidget();
 }
@@ -157,10 +157,29 @@ QWidget* DataViewerWindow::buildViewPanel()
 void DataViewerWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // Opened (not restored from a minimized state): empty, in the display settings of now.
+    if (!event->spontaneous() && !loading_) {
+        viewer_.reset(lookOf(station_.ui.graphs[0]));
+        viewOptions_[0]->setChecked(true);
+        status_->clear();
+        showTables();
+        graph_->update();
+        updateControls();
+    }
     if (placed_)
         return;
     placed_ = true;
     centreOnScreen(*this, kRaiseTwips * logicalDpiY() / 1440);
+}
+
+void DataViewerWindow::closeEvent(QCloseEvent* event)
+{
+    loader_.abandon();
+    drawTimer_.stop();
+    loading_ = false;
+    drawing_ = false;
+    progress_->hide();
+    QMainWindow::closeEvent(event);
 }
 
 bool DataViewerWindow::eventFilter(QObject* watched, QEvent* event)
@@ -178,9 +197,7 @@ void DataViewerWindow::redrawAfterResize()
     const ViewerView v = viewer_.view();
     if (drawing_ || loading_ || v == ViewerView::All || v == ViewerView::Capacity)
         return;
-    drawing_ = true;
-    viewer_.redraw();
-    drawing_ = false;
+    startDrawing();
 }
 
 ViewerView DataViewerWindow::chosenView() const
@@ -220,8 +237,6 @@ bool DataViewerWindow::openFile(const QString& path)
 {
     if (loading_ || drawing_)
         return false;
-    if (loader_.joinable())
-        loader_.join();
     viewer_.beginOpen();
     openedPath_ = path.toStdString();
     viewOptions_[0]->setChecked(true);
@@ -230,12 +245,10 @@ bool DataViewerWindow::openFile(const QString& path)
     updateControls();
     status_->setText(QStringLiteral("正在打开 %1 …").arg(path));
     progress_->show();
-    // Reading and turning the records into curves run here; the window only takes the result over.
-    loader_ = std::thread([this, file = path.toStdString()] {
-        auto test = std::make_shared<PreparedTest>(prepareTest(loadDataFile(file)));
-        QMetaObject::invokeMethod(
-            this, [this, test] { applyLoaded(std::move(*test)); }, Qt::QueuedConnection);
-    });
+    // Reading and turning the records into curves run on the worker; the window only takes the result over.
+    loader_.start(
+        this, [file = path.toStdString()](std::stop_token stop) { return prepareTest(loadDataFile(file, stop)); },
+        [this](PreparedTest test) { applyLoaded(std::move(test)); });
     return true;
 }
 
@@ -258,12 +271,28 @@ void DataViewerWindow::refreshView()
 {
     if (loading_ || drawing_)
         return;
+    const bool listed = viewer_.listView(chosenView());
+    resultGrid_->gridModel().refresh();
+    if (listed)
+        startDrawing();
+}
+
+void DataViewerWindow::startDrawing()
+{
     drawing_ = true;
     updateControls();
-    viewer_.refresh(chosenView(), letEventsRun);
+    viewer_.startDrawing();
+    drawSlice();
+}
+
+void DataViewerWindow::drawSlice()
+{
+    if (viewer_.drawMore()) {
+        drawTimer_.start();
+        return;
+    }
     viewer_.showLegends(legend_->isChecked());
     drawing_ = false;
-    resultGrid_->gridModel().refresh();
     updateControls();
 }
 
@@ -294,8 +323,6 @@ void DataViewerWindow::savePicture()
     const std::string chosen = askSavePath("保存曲线", "bmp file(*.bmp)|*.bmp");
     if (chosen.empty())
         return;
-    letEventsRun();
-    letEventsRun();
     // Rendered from the graph itself, so a window covered by another still gives its own picture.
     graph_->grab().toImage().save(QString::fromStdString(pathWithExtension(chosen, "bmp")), "BMP");
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTimer>
 #include <array>
-#include <memory>
-#include <thread>
 
 #include "data/data_viewer.h"
+#include "ui/qt_worker.h"
 
 class QAction;
 class QLabel;
@@ -21,7 +21,9 @@ class TextGridWidget;
 
 // "曲线数据": a saved test under six views, its step exports and pictures. Files are read on a
 // worker thread and shown on this one, so a long test opens without freezing the window; an open
-// asked for while one is running is refused.
+// asked for while one is running is refused. Step traces are drawn one per turn of the event
+// loop. Each opening starts empty in the main window's current graph look; closing the window
+// abandons a load that is still running.
 class DataViewerWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -41,6 +43,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -49,6 +52,8 @@ private:
     void openChosen();
     void applyLoaded(PreparedTest test);
     void refreshView();
+    void startDrawing();
+    void drawSlice();
     // The save dialog's answer, proposing the date-time name; empty when cancelled.
     std::string askSavePath(const char* title, const char* filter);
     void exportChosen();
@@ -72,11 +77,12 @@ private:
     QAction* legend_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
-    std::thread loader_;
     std::string openedPath_;  // the data file shown, for the BDF save
+    QTimer drawTimer_;        // the next step trace, once the events waiting have run
     bool loading_ = false;
-    bool drawing_ = false;  // a refresh is drawing its traces and lets events run meanwhile
+    bool drawing_ = false;  // a refresh or redraw is drawing its traces slice by slice
     bool placed_ = false;
+    Worker loader_;  // last: stopped before anything it could deliver to goes
 };
 
 }  // namespace klv

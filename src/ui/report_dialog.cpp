@@ -81,13 +81,21 @@ void ReportDialog::showEvent(QShowEvent* event)
 
 void ReportDialog::fill()
 {
-    // Events run between channels; a second press meanwhile waits for this one.
+    // A second press while the worker fills waits for that fill.
     if (filling_)
         return;
     filling_ = true;
-    fillReport(station_, query_->query(), report_);
-    grid_->gridModel().refresh();
-    filling_ = false;
+    worker_.start(
+        this,
+        [snapshot = snapshotChannels(station_, query_->query())](std::stop_token stop) {
+            return fillReport(snapshot, stop);
+        },
+        [this](TextGrid report) {
+            report_ = std::move(report);
+            grid_->gridModel().refresh();
+            filling_ = false;
+            Q_EMIT filled();
+        });
 }
 
 void ReportDialog::clear()

@@ -92,10 +92,16 @@ void ScreeningDialog::screen()
     const auto bound = [](const QLineEdit* box) {
         return toSingle(parseCellNumber(box->text().toStdString()).value_or(0.0));
     };
-    screenChannels(station_, query_->query(), bound(minimum_), bound(maximum_));
-    screening_ = false;
-    Q_EMIT tilesRecoloured();
-    close();
+    worker_.start(
+        this,
+        [snapshot = snapshotChannels(station_, query_->query()), minimum = bound(minimum_),
+         maximum = bound(maximum_)](std::stop_token stop) { return screenChannels(snapshot, minimum, maximum, stop); },
+        [this](const std::vector<ScreenedTile>& tiles) {
+            applyScreening(station_, tiles);
+            screening_ = false;
+            Q_EMIT tilesRecoloured();
+            close();
+        });
 }
 
 void ScreeningDialog::clearColours()

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "ui/qt_worker.h"
+
 class QLineEdit;
 
 namespace klv {
@@ -10,7 +12,8 @@ struct Station;
 class CapacityQueryWidget;
 
 // "容量刷选": colours every channel tile yellow when all its selected step capacities lie within
-// the bounds and grey otherwise. Opened modeless; closes itself after "确定".
+// the bounds and grey otherwise. Opened modeless; "确定" judges a copy of the results tables on a
+// worker, then paints the tiles and closes the dialog.
 class ScreeningDialog : public QDialog {
     Q_OBJECT
 public:
@@ -39,6 +42,7 @@ private:
     QLineEdit* minimum_;
     QLineEdit* maximum_;
     bool screening_ = false;
+    Worker worker_;  // last: stopped before anything it could deliver to goes
 };
 
 }  // namespace klv

@@ -169,17 +169,22 @@ void StationWindow::wireMenus()
                 refreshView();
             },
             Qt::QueuedConnection);
-    // Report and screening read the bench as it is when they open: a fresh one each time.
+    // Report and screening read the bench as it is when they open: a fresh one each time one
+    // is not open already; a second press brings the open one to the front.
     connect(overview_->cmdCap(), &QPushButton::clicked, this, [=, this] {
-        auto* screening = new ScreeningDialog(station_, this);
-        screening->setAttribute(Qt::WA_DeleteOnClose);
-        connect(screening, &ScreeningDialog::tilesRecoloured, this, &StationWindow::refreshView);
-        open(screening);
+        if (!screening_) {
+            screening_ = new ScreeningDialog(station_, this);
+            screening_->setAttribute(Qt::WA_DeleteOnClose);
+            connect(screening_, &ScreeningDialog::tilesRecoloured, this, &StationWindow::refreshView);
+        }
+        open(screening_);
     });
     connect(overview_->cmdData(), &QPushButton::clicked, this, [=, this] {
-        auto* report = new ReportDialog(station_, this);
-        report->setAttribute(Qt::WA_DeleteOnClose);
-        open(report);
+        if (!report_) {
+            report_ = new ReportDialog(station_, this);
+            report_->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        open(report_);
     });
     connect(portDialog_, &PortDialog::chosen, this,
             [this](int port, int start, int stop) { connectTo(port, start, stop); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -27,6 +28,8 @@ class DisplayDialog;
 class StepEditorDialog;
 class OverviewPage;
 class PortDialog;
+class ReportDialog;
+class ScreeningDialog;
 
 // frmCtrl, the station's main window: the overview and detail pages over the station's
 // tables, the menus, the connect dialogs, the two loops and the notification-area icon.
@@ -91,6 +94,8 @@ private:
     DisplayDialog* display_ = nullptr;
     AboutDialog* about_ = nullptr;
     DataViewerWindow* viewer_ = nullptr;
+    QPointer<ScreeningDialog> screening_;  // while open; each deletes itself on close
+    QPointer<ReportDialog> report_;
     QLabel* lblTime_ = nullptr;
     QLabel* lblConn_ = nullptr;
     QTimer clock_;

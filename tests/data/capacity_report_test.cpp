@@ -72,8 +72,8 @@ TEST(CapacityReportTest, ReportRowsTakeSelectedStepsOfConnectedChannelsTenAtMost
     b.results(slotOf(0, 5), {{"1", "1", "恒流放", "1.0"}});                       // not connected
     b.results(slotOf(1, 7), {{"5", "1", "恒流放", "1.5"}, {"5", "2", "恒压充", "1.6"}, {"6", "1", "恒流放", "1.4"}});
 
-    TextGrid report = newReportTable();
-    fillReport(b.station, everything(), report);
+    const auto fill = [&](const CapacityQuery& query) { return fillReport(snapshotChannels(b.station, query)); };
+    TextGrid report = fill(everything());
     EXPECT_EQ(report.at(1, 0), " 1-2");
     EXPECT_EQ(report.at(1, 1), "1-1 恒流放");
     EXPECT_EQ(report.at(1, 2), "1.235");  // single precision, "0.000"
@@ -84,14 +84,14 @@ TEST(CapacityReportTest, ReportRowsTakeSelectedStepsOfConnectedChannelsTenAtMost
     EXPECT_EQ(report.at(3, 0), "");
 
     // Cycle 5 alone, charge only.
-    fillReport(b.station, {0, 1, 5, 5, CapacityType::Charge}, report);
+    report = fill({0, 1, 5, 5, CapacityType::Charge});
     EXPECT_EQ(report.at(1, 0), " 2-8");
     EXPECT_EQ(report.at(1, 1), "5-2 恒压充");
     EXPECT_EQ(report.at(1, 3), "");
 
     // A damaged row ends the filling; what came before it stays.
     b.results(slotOf(1, 7), {{"5", "1", "恒流放", "1.5"}, {"x", "2", "恒压充", "1.6"}});
-    fillReport(b.station, everything(), report);
+    report = fill(everything());
     EXPECT_EQ(report.at(1, 0), " 1-2");
     EXPECT_EQ(report.at(2, 0), "");
 }
@@ -101,8 +101,7 @@ TEST(CapacityReportTest, SavedReportHas49LinesAndAppendsCsvUnlessTheNameEndsInLo
     ReportBench b;
     b.connect(0, 0);
     b.results(slotOf(0, 0), {{"1", "1", "恒流放", "2"}});
-    TextGrid report = newReportTable();
-    fillReport(b.station, everything(), report);
+    const TextGrid report = fillReport(snapshotChannels(b.station, everything()));
 
     const std::string dir = b.home.path();
     ASSERT_TRUE(saveReport(report, dir + "/a"));
@@ -143,7 +142,8 @@ TEST(CapacityScreenTest, ChannelsPassWhenEverySelectedCapacityIsWithinTheBoundsI
     b.station.ui.panels[0].tiles[6].ChnColor = kScreenPass;
     b.station.ui.panels[1].tiles[0].ChnColor = 0x123456;
 
-    screenChannels(b.station, {0, 0, 1, 1, CapacityType::Discharge}, 1.0f, 2.0f);
+    applyScreening(b.station,
+                   screenChannels(snapshotChannels(b.station, {0, 0, 1, 1, CapacityType::Discharge}), 1.0f, 2.0f));
     const std::vector<int> expected = {kScreenPass, kScreenFail, kScreenFail, kScreenPass,
                                        kScreenFail, kScreenFail, kScreenFail, kScreenFail};
     for (int i = 0; i < kChannelsPerDevice; ++i)

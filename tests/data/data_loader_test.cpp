@@ -201,6 +201,21 @@ TEST(DataFileLoaderTest, AFailingLineEndsTheLoadingAndKeepsWhatCameBefore)
     EXPECT_TRUE(missing.title.empty());
 }
 
+TEST(DataFileLoaderTest, AStopRequestEndsTheLoadingIncomplete)
+{
+    std::string dat;
+    for (int s = 0; s < 100000; ++s)
+        dat += std::to_string(s) + "\t0.500\t3.700\r\n";
+    const LoadedData whole = loadDataBytes(dat, std::string_view());
+    EXPECT_TRUE(whole.complete);
+    EXPECT_EQ(whole.records.size(), 100000u);
+    std::stop_source source;
+    source.request_stop();
+    const LoadedData stopped = loadDataBytes(dat, std::string_view(), source.get_token());
+    EXPECT_FALSE(stopped.complete);
+    EXPECT_LT(stopped.records.size(), 100000u);
+}
+
 TEST(DataFileLoaderTest, StepTimesReadBackAsSeconds)
 {
     EXPECT_EQ(stepTimeSeconds("27:15:00"), 98100);

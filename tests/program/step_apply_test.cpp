@@ -81,6 +81,32 @@ TEST(StepApply, DeviceAndAllTargetsGiveEachSlotItsOwnDevicesRatings)
         EXPECT_TRUE(untouched(program, s)) << s;
 }
 
+TEST(StepApply, OnlyTheRowsThatRunAreJudgedAndEveryRowIsStored)
+{
+    // The TAL-M3 at index 1 takes at most 1 A; step 3 asks for 5 A.
+    const LinkTables link = twoDevices();
+    const RunTables run;
+    const test::StepRowTexts discharge = {"恒流放", "0.500", "02.75", "0.000", "0"};
+    const test::StepRowTexts tooStrong = {"恒流放", "5.000", "02.75", "0.000", "0"};
+    const test::StepRowTexts loop = {"循环", "0.000", "00.00", "0.000", "3"};
+    const struct {
+        TextGrid edited;
+        std::string fault;
+    } cases[] = {
+        {stepTable({discharge, loop, tooStrong}), ""},  // after the loop row: stored, never run
+        {stepTable({discharge, tooStrong, loop}), "设备03 工步2：电流值超出范围（0.001～1 A）"},
+        {stepTable({discharge, tooStrong}), "设备03 工步2：电流值超出范围（0.001～1 A）"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(applyFault(link, run, 1, c.edited, "1"), c.fault);
+
+    ProgramTables program;
+    applyProgram(program, link, 1, cases[0].edited, 1, "1");
+    EXPECT_EQ(program.gridRun[slotOf(1, 0)].cells, cases[0].edited.cells);
+    EXPECT_EQ(program.stepCount[slotOf(1, 0)], 1);
+    EXPECT_EQ(program.loopCount[slotOf(1, 0)], 3);
+}
+
 TEST(StepApply, TargetsOutsideTheDevicesApplyNowhere)
 {
     const LinkTables link = twoDevices();

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include "data/capacity_screen.h"
@@ -10,6 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/text_file.h"
 #include "ui/capacity_query_widget.h"
+#include "ui/dialog_driver.h"
 #include "ui/report_dialog.h"
 #include "ui/screening_dialog.h"
 #include "ui/text_grid_widget.h"
@@ -65,6 +67,7 @@ TEST(CapacityDialogsTest, ReportOffersCyclesFillsAndSavesFromItsButtons)
     EXPECT_EQ(child<QComboBox>(dialog, "cboType").currentText(), QStringLiteral("放电"));
 
     child<QPushButton>(dialog, "cmdOK").click();
+    ASSERT_TRUE(dialog_driver::runUntil([&] { return !dialog.isFilling(); }));
     auto& grid = child<TextGridWidget>(dialog, "gridReport");
     EXPECT_EQ(grid.model()->index(0, 0).data().toString(), " 1-2");
     EXPECT_EQ(grid.model()->index(0, 1).data().toString(), QStringLiteral("5-1 恒流放"));
@@ -119,6 +122,7 @@ TEST(CapacityDialogsTest, ScreeningChecksItsBoundsColoursTilesAndCloses)
     int recoloured = 0;
     QObject::connect(&dialog, &ScreeningDialog::tilesRecoloured, [&] { ++recoloured; });
     child<QPushButton>(dialog, "cmdOK").click();
+    ASSERT_TRUE(dialog_driver::runUntil([&] { return recoloured > 0; }));
     EXPECT_EQ(recoloured, 1);
     EXPECT_FALSE(dialog.isVisible());
     const auto colour = [&](int channel) { return b.station.ui.panels[0].tiles[channel].ChnColor; };
@@ -126,4 +130,33 @@ TEST(CapacityDialogsTest, ScreeningChecksItsBoundsColoursTilesAndCloses)
     EXPECT_EQ(colour(3), kScreenFail);  // disconnected, though its table holds a passing row
     EXPECT_EQ(colour(0), kScreenFail);  // no rows
     setMessageHandler({});
+}
+
+TEST(CapacityDialogsTest, ClosingTheReportOrTheScreeningWhileItFillsIsSafe)
+{
+    // Twelve connected channels with long results tables: the fill is still running when the
+    // close the operator asked for comes round.
+    DialogBench b;
+    b.station.ui.panels[1].Conn.fill(true);
+    for (int slot = 0; slot < 2 * kChannelsPerDevice; ++slot) {
+        b.growResults(slot, 20000);
+        for (int r = 1; r <= 20000; ++r)
+            b.setResult(slot, r, {"5", std::to_string(r), "恒流放", "1.50", "0", "0:10:00"});
+    }
+    for (const bool report : {true, false}) {
+        SCOPED_TRACE(report ? "report" : "screening");
+        b.station.ui.panels[0].tiles[0].ChnColor = 0x123456;
+        QPointer<QDialog> dialog;
+        if (report)
+            dialog = new ReportDialog(b.station);
+        else
+            dialog = new ScreeningDialog(b.station);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->show();
+        QTimer::singleShot(0, dialog, &QWidget::close);
+        child<QPushButton>(*dialog, "cmdOK").click();
+        EXPECT_TRUE(dialog_driver::runUntil([&] { return dialog.isNull(); }));
+        // An abandoned screening paints nothing.
+        EXPECT_EQ(b.station.ui.panels[0].tiles[0].ChnColor, 0x123456);
+    }
 }

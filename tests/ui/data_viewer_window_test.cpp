@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
 #include <QPushButton>
@@ -181,4 +182,74 @@ TEST_F(ViewerWindowTest, ASecondOpenWhileLoadingIsRefusedAndBadFilesNeverHangThe
         child<QPushButton>("cmdRefresh").click();  // works on nothing but what loaded whole
         EXPECT_TRUE(child<QAction>("menuOpen").isEnabled()) << b.name;
     }
+}
+
+TEST_F(ViewerWindowTest, EachOpeningStartsEmptyInTheDisplaySettingsOfNow)
+{
+    const std::string base = bench.home.path() + "/test";
+    restDischargeCharge().save(base);
+    ASSERT_TRUE(openByMenu(base + ".dat"));
+    child<QRadioButton>("optView1").setChecked(true);
+    child<QPushButton>("cmdRefresh").click();
+    window.close();
+
+    // The display settings change while the viewer is closed.
+    CurveGraph& look = bench.station.ui.graphs[0];
+    look.setCurveLineColor(0, 0x00FF00);
+    look.setCurveLineColor(1, 0x00FFFF);
+    look.setBackColor(0x202020);
+    look.setGridType1(1);
+    window.show();
+    const CurveGraph& g = window.viewer().graph();
+    EXPECT_EQ(g.CurveLineColor(0), 0x00FF00);
+    EXPECT_EQ(g.CurveLineColor(3), 0x00FFFF);  // the step current takes the current's colour too
+    EXPECT_EQ(g.BackColor(), 0x202020);
+    EXPECT_EQ(g.GridType1(), 1);
+    EXPECT_EQ(g.DpCnt(0), 0);
+    EXPECT_EQ(g.title().caption, "");
+    EXPECT_EQ(child<TextGridWidget>("gridResult").model()->index(0, 2).data().toString(), "");
+    EXPECT_EQ(child<TextGridWidget>("gridStep").model()->index(0, 1).data().toString(), "");
+    EXPECT_TRUE(child<QRadioButton>("optView0").isChecked());
+    EXPECT_FALSE(child<QAction>("menuSaveStep").isEnabled());
+    EXPECT_FALSE(child<QPushButton>("cmdRefresh").isEnabled());
+}
+
+TEST_F(ViewerWindowTest, ClosingOrQuittingDuringALargeLoadReturnsWithinASecond)
+{
+    // Six million records after the recorded ones: reading them all takes seconds.
+    const std::string base = bench.home.path() + "/large";
+    restDischargeCharge().save(base);
+    {
+        std::ofstream dat(base + ".dat", std::ios::binary | std::ios::app);
+        std::string chunk;
+        for (int s = 9; s < 6'000'000; ++s) {
+            chunk += std::to_string(s) + "\t0.500\t3.700\r\n";
+            if (chunk.size() > (1u << 20)) {
+                dat << chunk;
+                chunk.clear();
+            }
+        }
+        dat << chunk;
+    }
+    const QString path = QString::fromStdString(base + ".dat");
+    const auto millisecondsOf = [](auto&& act) {
+        QElapsedTimer timer;
+        timer.start();
+        act();
+        return timer.elapsed();
+    };
+
+    // Closing the viewer abandons the load; it opens again empty and ready.
+    ASSERT_TRUE(window.openFile(path));
+    EXPECT_LT(millisecondsOf([&] { window.close(); }), 1000);
+    EXPECT_FALSE(window.isLoading());
+    window.show();
+    EXPECT_TRUE(child<QAction>("menuOpen").isEnabled());
+    EXPECT_EQ(window.viewer().graph().DpCnt(0), 0);
+
+    // Quitting takes the viewer down with the main window while its load runs.
+    auto* quitting = new DataViewerWindow(bench.station);
+    quitting->show();
+    ASSERT_TRUE(quitting->openFile(path));
+    EXPECT_LT(millisecondsOf([&] { delete quitting; }), 1000);
 }

@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QString>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,24 @@ inline std::vector<std::string> entries(const QComboBox* box)
     for (int i = 0; i < box->count(); ++i)
         out.push_back(box->itemText(i).toStdString());
     return out;
+}
+
+// Runs the event loop until `done` holds or the limit passes; whether it held.
+template <class Done>
+bool runUntil(Done done, int limitMs = 20000)
+{
+    QEventLoop loop;
+    QTimer tick;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (done() || waited.elapsed() > limitMs)
+            loop.quit();
+    });
+    tick.start(2);
+    if (!done())
+        loop.exec();
+    return done();
 }
 
 inline std::string shown(const QComboBox* box) { return box->currentText().toStdString(); }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSystemTrayIcon>
@@ -14,10 +15,14 @@
 #include "platform/ini_file.h"
 #include "platform/text_file.h"
 #include "run/backup_files.h"
+#include "support/selected_tiles.h"
 #include "support/window_fixture.h"
 #include "ui/detail_page.h"
+#include "ui/dialog_driver.h"
 #include "ui/mach_widget.h"
 #include "ui/overview_page.h"
+#include "ui/report_dialog.h"
+#include "ui/screening_dialog.h"
 #include "ui/station_window.h"
 
 using namespace klv;
@@ -52,15 +57,7 @@ struct StationWindowTest : WindowFixture {
         QKeyEvent event(type, Qt::Key_Shift, Qt::ShiftModifier);
         QApplication::sendEvent(window.get(), &event);
     }
-    std::vector<std::string> selected() const
-    {
-        std::vector<std::string> names;
-        for (int d = 0; d < kMaxDevices; ++d)
-            for (int n = 0; n < kChannelsPerDevice; ++n)
-                if (station.ui.panels[d].tiles[n].sel)
-                    names.push_back(std::to_string(d + 1) + "-" + std::to_string(n + 1));
-        return names;
-    }
+    std::vector<std::string> selected() const { return selectedTileNames(station); }
     // A key pressed and let go where the keyboard focus is.
     void typeKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -372,3 +369,24 @@ TEST_F(StationWindowTest, MenuKeyEnablesWhatTheRightClickEnables)
 }
 
 }  // namespace
+
+TEST_F(StationWindowTest, ReportAndScreeningOpenOnceAndASecondPressBringsTheOpenOneForward)
+{
+    ASSERT_TRUE(connectWindow());
+    for (QPushButton* button : {window->overview()->cmdData(), window->overview()->cmdCap()}) {
+        button->click();
+        button->click();
+    }
+    ASSERT_EQ(window->findChildren<ReportDialog*>().size(), 1);
+    ASSERT_EQ(window->findChildren<ScreeningDialog*>().size(), 1);
+    QPointer<ReportDialog> report = window->findChild<ReportDialog*>();
+    EXPECT_TRUE(report->isVisible());
+
+    // Once closed (from the event loop, as the operator's click arrives) it is gone, and the
+    // next press opens a fresh one.
+    QTimer::singleShot(0, report, &QWidget::close);
+    ASSERT_TRUE(dialog_driver::runUntil([&] { return report.isNull(); }));
+    window->overview()->cmdData()->click();
+    ASSERT_EQ(window->findChildren<ReportDialog*>().size(), 1);
+    EXPECT_TRUE(window->findChild<ReportDialog*>()->isVisible());
+}

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/bench_fixture.h"
+#include "support/selected_tiles.h"
 #include "view/tile_selection.h"
 
 using namespace klv;
@@ -22,15 +23,7 @@ struct TileKeysTest : BenchFixture {
         EXPECT_EQ(connect(), ConnectResult::Connected);
     }
 
-    std::vector<std::string> selected() const
-    {
-        std::vector<std::string> names;
-        for (int d = 0; d < kMaxDevices; ++d)
-            for (int n = 0; n < kChannelsPerDevice; ++n)
-                if (station.ui.panels[d].tiles[n].sel)
-                    names.push_back(name({d, n}));
-        return names;
-    }
+    std::vector<std::string> selected() const { return selectedTileNames(station); }
     static std::string name(TilePlace at)
     {
         return std::to_string(at.device + 1) + "-" + std::to_string(at.channel + 1);
