@@ -12,7 +12,7 @@ fi
 
 build=$PWD/build
 home=$(mktemp -d)
-trap 'kill ${station:-} ${sim:-} 2>/dev/null; wait 2>/dev/null; rm -rf "$home"' EXIT
+trap 'kill ${station:-} ${sim:-} ${check:-} 2>/dev/null; wait 2>/dev/null; rm -rf "$home"' EXIT
 mkdir -p "$home/Data" "$home/Log"
 "$build/src/klv-sim" --link "$home/bench-tty" --unit 0:20 --unit 1:22 --speed 20 --line-timing > "$home/sim.out" &
 sim=$!
@@ -21,11 +21,16 @@ printf '[PORTS]\r\nCOM1=%s\r\n' "$home/bench-tty" > "$home/klv.ini"
 
 bash tools/sample_program.sh "$home/sample.stp"
 
+picture=""
+[ -n "${1:-}" ] && picture=$(realpath -m "$1")
+# The check listens on the bus before the station starts, so the station knows of the listener
+# from its first event on.
+KLV_BUILD=$build KLV_HOME=$home KLV_SIM_OUT=$home/sim.out KLV_PICTURE=$picture /usr/bin/python3 tools/a11y_check.py &
+check=$!
+sleep 2
+
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 "$build/src/klv-station" --home "$home" --port 1 --program "$home/sample.stp" --channels 1-2,1-3 \
   > "$home/station.out" 2>&1 &
 station=$!
-
-picture=""
-[ -n "${1:-}" ] && picture=$(realpath -m "$1")
-KLV_BUILD=$build KLV_HOME=$home KLV_SIM_OUT=$home/sim.out KLV_PICTURE=$picture /usr/bin/python3 tools/a11y_check.py
+wait $check

@@ -1,6 +1,5 @@
 #include "ui/battery_widget.h"
 
-#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -77,14 +76,6 @@ void BatteryWidget::refresh()
     setAccessibleName(name.isEmpty() ? QStringLiteral("-") : name);
     const QString description = describe();
     setAccessibleDescription(description);
-    // A new state word ("放电", "停止", "完成") is told to screen readers at once, as the lamp
-    // shows it; the values in the description are read on demand.
-    const QString state = qs(tile.Txt).section(QLatin1Char(' '), 1, -1, QString::SectionSkipEmpty);
-    if (state != state_) {
-        state_ = state;
-        QAccessibleEvent told(this, QAccessible::DescriptionChanged);
-        QAccessible::updateAccessibility(&told);
-    }
     const QString look = description + QStringLiteral("|%1|%2|%3|%4|%5|%6|%7|%8|%9")
                                            .arg(tile.Color)
                                            .arg(tile.ChnColor)

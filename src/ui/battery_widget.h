@@ -47,7 +47,6 @@ private:
     const PanelState& panel_;
     const int channel_;
     QString painted_;  // what the last paint showed, to skip repaints of an unchanged tile
-    QString state_;    // the state word last told to screen readers
 };
 
 // Mouse button and modifier codes as the tile and panel events carry them.
