@@ -76,6 +76,21 @@ struct InputDelay : QObject {
     }
 };
 
+// Runs body(station, window) with the window shown on the real serial stack against klv-sim's
+// six units at 9600 baud line timing, all 48 channels running; skipped when that fails.
+template <class Body>
+void withRunningWindow(benchmark::State& state, Body body)
+{
+    SerialStation bench;
+    if (!bench.sim.started()) {
+        state.SkipWithError("klv-sim did not start");
+        return;
+    }
+    StationWindow window(bench.station, bench.link, bench.searchPort);
+    if (showRunning(state, window, bench.station))
+        body(bench.station, window);
+}
+
 // (a) The window on the real serial stack against klv-sim with six units at 9600 baud line
 // timing, all 48 channels running, for state.range(0) seconds. A 10 ms probe timer fires
 // whenever the event loop lets it; max_gap_ms is the longest time between two firings, which
@@ -84,26 +99,18 @@ void Window_EventLoopGap(benchmark::State& state)
 {
     ensureGuiApplication();
     for (auto _ : state) {
-        SerialStation bench;
-        if (!bench.sim.started()) {
-            state.SkipWithError("klv-sim did not start");
-            return;
-        }
-        Station& station = bench.station;
-        StationWindow window(station, bench.link, bench.searchPort);
-        if (!showRunning(state, window, station))
-            return;
-
-        Probe probe;
-        const auto t0 = SteadyClock::now();
-        runWithProbe(probe, static_cast<int>(state.range(0)));
-        state.SetIterationTime(std::chrono::duration<double>(SteadyClock::now() - t0).count());
-        state.counters["max_gap_ms"] = probe.maxGapMs;
-        state.counters["fires"] = probe.fires;
-        state.counters["busy_channels"] = static_cast<double>(
-            std::count_if(station.run.slots.begin(), station.run.slots.end(), [](const RunSlot& r) { return r.busy; }));
-        if (probe.maxGapMs >= 50.0)
-            std::fprintf(stderr, "Window_EventLoopGap: the event loop waited %.1f ms\n", probe.maxGapMs);
+        withRunningWindow(state, [&state](Station& station, StationWindow&) {
+            Probe probe;
+            const auto t0 = SteadyClock::now();
+            runWithProbe(probe, static_cast<int>(state.range(0)));
+            state.SetIterationTime(std::chrono::duration<double>(SteadyClock::now() - t0).count());
+            state.counters["max_gap_ms"] = probe.maxGapMs;
+            state.counters["fires"] = probe.fires;
+            state.counters["busy_channels"] = static_cast<double>(std::count_if(
+                station.run.slots.begin(), station.run.slots.end(), [](const RunSlot& r) { return r.busy; }));
+            if (probe.maxGapMs >= 50.0)
+                std::fprintf(stderr, "Window_EventLoopGap: the event loop waited %.1f ms\n", probe.maxGapMs);
+        });
     }
 }
 BENCHMARK(Window_EventLoopGap)->Arg(60)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
@@ -115,33 +122,27 @@ void Window_InputLatency(benchmark::State& state)
 {
     ensureGuiApplication();
     for (auto _ : state) {
-        SerialStation bench;
-        if (!bench.sim.started()) {
-            state.SkipWithError("klv-sim did not start");
-            return;
-        }
-        StationWindow window(bench.station, bench.link, bench.searchPort);
-        if (!showRunning(state, window, bench.station))
-            return;
-        InputDelay delay;
-        window.installEventFilter(&delay);
-        QTimer keys;
-        keys.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&keys, &QTimer::timeout, [&] {
-            delay.posted = SteadyClock::now();
-            QCoreApplication::postEvent(&window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier));
+        withRunningWindow(state, [&state](Station&, StationWindow& window) {
+            InputDelay delay;
+            window.installEventFilter(&delay);
+            QTimer keys;
+            keys.setTimerType(Qt::PreciseTimer);
+            QObject::connect(&keys, &QTimer::timeout, [&] {
+                delay.posted = SteadyClock::now();
+                QCoreApplication::postEvent(&window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier));
+            });
+            keys.start(20);
+            Probe probe;
+            const auto t0 = SteadyClock::now();
+            runWithProbe(probe, static_cast<int>(state.range(0)));
+            state.SetIterationTime(std::chrono::duration<double>(SteadyClock::now() - t0).count());
+            window.removeEventFilter(&delay);
+            state.counters["max_key_delay_ms"] = delay.maxDelayMs;
+            state.counters["keys"] = delay.handled;
+            state.counters["max_gap_ms"] = probe.maxGapMs;
+            if (delay.maxDelayMs >= 50.0)
+                std::fprintf(stderr, "Window_InputLatency: a key waited %.1f ms for its handler\n", delay.maxDelayMs);
         });
-        keys.start(20);
-        Probe probe;
-        const auto t0 = SteadyClock::now();
-        runWithProbe(probe, static_cast<int>(state.range(0)));
-        state.SetIterationTime(std::chrono::duration<double>(SteadyClock::now() - t0).count());
-        window.removeEventFilter(&delay);
-        state.counters["max_key_delay_ms"] = delay.maxDelayMs;
-        state.counters["keys"] = delay.handled;
-        state.counters["max_gap_ms"] = probe.maxGapMs;
-        if (delay.maxDelayMs >= 50.0)
-            std::fprintf(stderr, "Window_InputLatency: a key waited %.1f ms for its handler\n", delay.maxDelayMs);
     }
 }
 BENCHMARK(Window_InputLatency)->Arg(30)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

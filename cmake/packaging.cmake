@@ -1,4 +1,4 @@
-# Install layout and the Debian package: the two programs, the menu entry with its icon and
+# Install layout and the Debian package: the three programs, the menu entry with its icon and
 # AppStream metainfo, and the examples for an unattended restart.
 #   cmake --install build --prefix /usr/local
 #   cpack --config build/CPackConfig.cmake -B build/package   ->  cellward_<version>_amd64.deb
@@ -9,7 +9,7 @@ set(KLV_DIST ${CMAKE_SOURCE_DIR}/dist)
 configure_file(${KLV_DIST}/${KLV_APP_ID}.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/generated/${KLV_APP_ID}.metainfo.xml @ONLY)
 
-install(TARGETS klv-station klv-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS klv-station klv-sim klv-lab RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${KLV_DIST}/${KLV_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${KLV_DIST}/${KLV_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_BINARY_DIR}/generated/${KLV_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -8,13 +8,13 @@
 #include <vector>
 
 // Every #include under src/ runs down the layer order: platform, common, view, link, program,
-// data, run, lab (sim beside link), then the Qt layers ui and app. Table headers are plain data
+// data, run, lab, labweb (sim beside link), then the Qt layers ui and app. Table headers are plain data
 // and may be included from anywhere; Qt only in ui/, app/ and platform/qt_* files.
 
 namespace {
 
-const std::vector<std::string> kOrder = {"platform", "common", "view", "link", "program",
-                                         "data",     "run",    "lab",  "ui",   "app"};
+const std::vector<std::string> kOrder = {"platform", "common", "view",   "link", "program", "data",
+                                         "run",      "lab",    "labweb", "ui",   "app"};
 
 std::string folderOf(const std::string& path)
 {
@@ -78,6 +78,8 @@ TEST(Layering, RuleReadsTheLayerOrder)
         {"lab/lab_store.cpp", "run/run_tables.h", true},
         {"run/live_data.cpp", "lab/pg_connection.h", false},
         {"ui/station_window.cpp", "lab/lab_store.h", true},
+        {"labweb/lab_server.cpp", "lab/lab_reader.h", true},
+        {"lab/lab_reader.cpp", "labweb/json_writer.h", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(includeAllowed(c.from, c.to), c.allowed) << c.from << " -> " << c.to;

@@ -19,7 +19,8 @@ sim=$!
 for _ in $(seq 50); do [ -e "$home/bench-tty" ] && break; sleep 0.1; done
 printf '[PORTS]\r\nCOM1=%s\r\n' "$home/bench-tty" > "$home/klv.ini"
 
-bash tools/sample_program.sh "$home/sample.stp"
+source tools/sample_program.sh
+write_sample_program "$home/sample.stp"
 
 picture=""
 [ -n "${1:-}" ] && picture=$(realpath -m "$1")

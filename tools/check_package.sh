@@ -14,13 +14,13 @@ deb="$build/package/cellward_${version}_$(dpkg --print-architecture).deb"
 
 fail() { echo "package check: $*" >&2; exit 1; }
 listing=$(dpkg-deb -c "$deb")
-for f in usr/bin/klv-station usr/bin/klv-sim usr/share/applications/$app.desktop \
+for f in usr/bin/klv-station usr/bin/klv-sim usr/bin/klv-lab usr/share/applications/$app.desktop \
          usr/share/icons/hicolor/scalable/apps/$app.svg usr/share/metainfo/$app.metainfo.xml \
          usr/lib/systemd/user/cellward-station.service usr/share/doc/cellward/klv-station-autostart.desktop; do
   grep -q " \./$f\$" <<<"$listing" || fail "$f is not in the package"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6serialport6 libc6; do
+for lib in libqt6widgets6 libqt6serialport6 libc6 libpq5 libcpp-httplib; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
@@ -33,5 +33,7 @@ desktop-file-validate "$root/usr/share/doc/cellward/klv-station-autostart.deskto
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app.metainfo.xml"
 said=$("$root/usr/bin/klv-station" --version)
 [ "$said" = "klv-station $version" ] || fail "klv-station --version said '$said', not $version"
+said=$("$root/usr/bin/klv-lab" --version)
+[ "$said" = "klv-lab $version" ] || fail "klv-lab --version said '$said', not $version"
 
 echo "package ok: $deb ($(du -k "$deb" | cut -f1) KiB), Depends: $depends"

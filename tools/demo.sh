@@ -22,7 +22,8 @@ if ! grep -q '^\[PORTS\]' "$ini" 2>/dev/null; then
 fi
 
 program="$home/sample.stp"
-bash tools/sample_program.sh "$program"
+source tools/sample_program.sh
+write_sample_program "$program"
 
 begin=(--home "$home" --port 1 --program "$program" --channels 1-1,1-2,1-3,2-1,2-2)
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Install what is missing, build, then run the station on the simulated bench, run every
-# test, run the benchmarks or build the Debian package:  bash tools/dev.sh run|test|bench|package
+# test, run the benchmarks, build the Debian package or run the lab page on two simulated
+# benches:  bash tools/dev.sh run|test|bench|package|lab
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 what=${1:-test}
 packages=(cmake g++ make git pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev libbenchmark-dev
           fonts-wqy-microhei qt6-translations-l10n xvfb xauth python3-pandas clang-format dpkg-dev file
-          desktop-file-utils appstream clang libclang-rt-14-dev libpq-dev postgresql)
+          desktop-file-utils appstream clang libclang-rt-14-dev libpq-dev postgresql
+          libcpp-httplib-dev nodejs chromium)
+# Debian's npm only where no npm is on the path (a node from elsewhere brings its own).
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -52,8 +56,11 @@ case "$what" in
   run)
     exec bash tools/demo.sh
     ;;
+  lab)
+    exec bash tools/lab_demo.sh
+    ;;
   *)
-    echo "usage: $0 run|test|bench|package" >&2
+    echo "usage: $0 run|test|bench|package|lab" >&2
     exit 2
     ;;
 esac

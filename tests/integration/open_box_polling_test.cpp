@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QMessageBox>
 #include <QTimer>
 #include <algorithm>
@@ -14,31 +13,16 @@
 #include "run/bench_start.h"
 #include "run/channel_menu.h"
 #include "support/serial_station.h"
+#include "ui/dialog_driver.h"
 #include "ui/qt_station_timers.h"
 #include "ui/station_window.h"
 
 using namespace klv;
+using dialog_driver::runUntil;
 
 namespace {
 
 constexpr int kBoxOpenMs = 6000;
-
-// Runs the event loop until done holds or ms pass.
-bool waitFor(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer waited;
-    waited.start();
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done() || waited.elapsed() > ms)
-            loop.quit();
-    });
-    check.start(20);
-    if (!done())
-        loop.exec();
-    return done();
-}
 
 // Answers the modal box that is open with Cancel, as Esc does.
 void cancelOpenBox()
@@ -100,7 +84,7 @@ struct OpenBoxTest : ::testing::Test {
         window.show();
         bool connected = false;
         window.connectTo(1, 1, 6, [&connected](bool ok) { connected = ok; });
-        ASSERT_TRUE(waitFor([&] { return connected; }, 15000));
+        ASSERT_TRUE(runUntil([&] { return connected; }, 15000));
         clock.start();
         QObject::connect(window.findChild<StationTimers*>(), &StationTimers::polled,
                          [this](const PollTickReport& report) {
@@ -144,7 +128,7 @@ struct OpenBoxTest : ::testing::Test {
         });
         QTimer::singleShot(300, &window, [&runaway] { runaway.start(); });
         QTimer::singleShot(kBoxOpenMs, &window, cancelOpenBox);
-        ASSERT_TRUE(waitFor([&] { return closedAt >= 0; }, kBoxOpenMs + 10000));
+        ASSERT_TRUE(runUntil([&] { return closedAt >= 0; }, kBoxOpenMs + 10000));
     }
 };
 
@@ -153,7 +137,7 @@ TEST_F(OpenBoxTest, PollingAndRunawayStopsGoOnWhileAModalBoxIsOpen)
     // The reference: a runaway with nothing open.
     Runaway free{station, slotOf(0, 7), clock};
     free.start();
-    ASSERT_TRUE(waitFor([&] { return free.stopped(); }, 20000));
+    ASSERT_TRUE(runUntil([&] { return free.stopped(); }, 20000));
 
     // The same while "关闭软件？" waits for an answer. A tick of six units at 9600 baud takes
     // most of a second, so ticks end up to two seconds apart whatever is open; what a box may

@@ -1,0 +1,159 @@
+#include <charconv>
+#include <exception>
+
+#include "lab/lab_reader.h"
+#include "labweb/bdf_csv.h"
+#include "labweb/json_writer.h"
+#include "labweb/lab_server.h"
+#include "labweb/live_state.h"
+
+namespace klv {
+
+namespace {
+
+// With the charset named, httplib leaves the body uncompressed: Debian's build would answer a
+// browser's "br" with Brotli at its slowest setting, seconds for the overview of a full lab.
+constexpr const char* kJson = "application/json; charset=utf-8";
+constexpr const char* kTestId = "([0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12})";
+
+long long number(const httplib::Request& req, const char* name, long long fallback)
+{
+    const std::string text = req.get_param_value(name);
+    long long value = fallback;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() ? value : fallback;
+}
+
+// "1-3" is device 1 channel 3; "2" all channels of device 2.
+void channelFilter(const std::string& text, lab::TestFilter& f)
+{
+    const auto dash = text.find('-');
+    const std::string device = text.substr(0, dash);
+    std::from_chars(device.data(), device.data() + device.size(), f.device);
+    if (dash != std::string::npos)
+        std::from_chars(text.data() + dash + 1, text.data() + text.size(), f.channel);
+}
+
+void writeTest(JsonWriter& w, const lab::TestRow& t)
+{
+    w.key("id").value(t.id).key("station").value(t.station).key("device").value(t.device);
+    w.key("channel").value(t.channel).key("model").value(t.model).key("program").value(t.program);
+    w.key("started_at").value(t.startedAt).key("ended_at").value(t.endedAt).key("end_reason").value(t.endReason);
+}
+
+void writeNumbers(JsonWriter& w, const char* name, const std::vector<double>& xs)
+{
+    w.key(name).beginArray();
+    for (const double x : xs)
+        w.value(x);
+    w.endArray();
+}
+
+// A failed read is the database's fault, not the asker's: 503 with the reason.
+template <typename F>
+httplib::Server::Handler guarded(F f)
+{
+    return [f](const httplib::Request& req, httplib::Response& res) {
+        try {
+            f(req, res);
+        } catch (const std::exception& e) {
+            res.status = 503;
+            res.set_content(std::string("the lab database cannot be read: ") + e.what() + "\n",
+                            "text/plain; charset=utf-8");
+        }
+    };
+}
+
+}  // namespace
+
+void LabServer::routeApi()
+{
+    http_.Get("/api/live", [this](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(live_.json(number(req, "since", 0)), kJson);
+    });
+    http_.Get("/api/tests", guarded([this](const httplib::Request& req, httplib::Response& res) {
+                  lab::TestFilter f;
+                  f.station = req.get_param_value("station");
+                  channelFilter(req.get_param_value("channel"), f);
+                  f.from = req.get_param_value("from");
+                  f.to = req.get_param_value("to");
+                  f.program = req.get_param_value("program");
+                  f.page = static_cast<int>(std::max(0LL, number(req, "page", 0)));
+                  const lab::TestPage page = reader_.tests(f);
+                  JsonWriter w;
+                  w.beginObject().key("page").value(f.page).key("more").value(page.more).key("tests").beginArray();
+                  for (const lab::TestRow& t : page.tests) {
+                      w.beginObject();
+                      writeTest(w, t);
+                      w.endObject();
+                  }
+                  res.set_content(w.endArray().endObject().take(), kJson);
+              }));
+    http_.Get(std::string("/api/tests/") + kTestId,
+              guarded([this](const httplib::Request& req, httplib::Response& res) {
+                  const auto test = reader_.test(req.matches[1]);
+                  if (!test) {
+                      res.status = 404;
+                      return;
+                  }
+                  JsonWriter w;
+                  w.beginObject();
+                  writeTest(w, *test);
+                  w.key("steps").beginArray();
+                  for (const lab::StepResultRow& s : reader_.stepResults(test->id)) {
+                      w.beginObject().key("cycle").value(s.cycle).key("step").value(s.step).key("mode").value(s.mode);
+                      w.key("capacity").value(s.capacity).key("energy").value(s.energy);
+                      w.key("seconds").value(s.seconds).endObject();
+                  }
+                  res.set_content(w.endArray().endObject().take(), kJson);
+              }));
+    http_.Get(std::string("/api/tests/") + kTestId + "/curve",
+              guarded([this](const httplib::Request& req, httplib::Response& res) {
+                  const int width = static_cast<int>(std::clamp(number(req, "width", 800), 100LL, 8000LL));
+                  const lab::CurveSamples c = reader_.curve(req.matches[1], width);
+                  JsonWriter w;
+                  w.beginObject().key("total").value(c.total).key("step").value(c.step);
+                  writeNumbers(w, "t", c.time);
+                  writeNumbers(w, "v", c.voltage);
+                  writeNumbers(w, "i", c.current);
+                  res.set_content(w.endObject().take(), kJson);
+              }));
+    http_.Get(
+        std::string("/tests/") + kTestId + "/bdf", guarded([this](const httplib::Request& req, httplib::Response& res) {
+            const std::string id = req.matches[1];
+            if (!reader_.test(id)) {
+                res.status = 404;
+                return;
+            }
+            res.set_header("Content-Disposition", "attachment; filename=\"test-" + id + ".csv\"");
+            // Streamed a chunk of samples at a time: a week-long test never sits whole in memory.
+            res.set_chunked_content_provider("text/csv; charset=utf-8", [this, id](size_t, httplib::DataSink& sink) {
+                // The header waits for the first sample: it says whether the test knows its Unix times.
+                std::string text;
+                bool headed = false, unixTime = false;
+                try {
+                    reader_.samples(id, [&](const std::vector<lab::SampleRow>& rows) {
+                        text.clear();
+                        if (!headed) {
+                            unixTime = rows.front().unixTime.has_value();
+                            text = bdfHeader(unixTime);
+                            headed = true;
+                        }
+                        for (const lab::SampleRow& s : rows)
+                            appendBdfRow(text, s, unixTime);
+                        return sink.write(text.data(), text.size());
+                    });
+                } catch (const std::exception&) {
+                    return false;  // the download ends short; the browser reports it failed
+                }
+                if (!headed) {
+                    text = bdfHeader(false);
+                    sink.write(text.data(), text.size());
+                }
+                sink.done();
+                return true;
+            });
+        }));
+}
+
+}  // namespace klv

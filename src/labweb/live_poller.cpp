@@ -1,0 +1,41 @@
+#include "labweb/live_poller.h"
+
+#include <exception>
+
+#include "lab/lab_reader.h"
+#include "labweb/live_state.h"
+
+namespace klv {
+
+LivePoller::LivePoller(lab::LabReader& reader, LiveState& live)
+        : reader_(reader), live_(live), thread_([this] { run(); })
+{
+}
+
+LivePoller::~LivePoller()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void LivePoller::run()
+{
+    std::unique_lock lock(mutex_);
+    while (!stop_) {
+        lock.unlock();
+        try {
+            auto stations = reader_.stations();
+            live_.update(std::move(stations), reader_.channels());
+        } catch (const std::exception& e) {
+            live_.failed(e.what());
+        }
+        lock.lock();
+        wake_.wait_for(lock, kInterval, [this] { return stop_; });
+    }
+}
+
+}  // namespace klv

@@ -1,0 +1,46 @@
+// Number and time texts as the station writes them on its tiles and tables.
+
+// At least `intDigits` integer digits and `decimals` decimals: "00.00" gives 05.50.
+export function pattern(value, intDigits, decimals) {
+  const text = Math.abs(value).toFixed(decimals);
+  const [whole, frac] = text.split('.');
+  const body = whole.padStart(intDigits, '0') + (frac === undefined ? '' : '.' + frac);
+  return (value < 0 && Number(text) !== 0 ? '-' : '') + body;
+}
+
+export const voltText = (v) => (v >= 100 ? pattern(v, 3, 1) : pattern(v, 1, 3));
+// The tile shows the current's magnitude; its direction is in the status word.
+export const currentText = (i) => (Math.abs(i) >= 10 ? pattern(Math.abs(i), 2, 2) : pattern(Math.abs(i), 1, 3));
+export const amountText = (x) => (x < 10 ? pattern(x, 1, 3) : x < 100 ? pattern(x, 2, 2) : pattern(x, 3, 1));
+
+// hh:mm:ss with the hours counting on past a day (90061 s is 25:01:01).
+export function clockText(seconds) {
+  const s = Math.max(0, Math.round(seconds));
+  const two = (n) => String(n).padStart(2, '0');
+  return `${two(Math.floor(s / 3600))}:${two(Math.floor(s / 60) % 60)}:${two(s % 60)}`;
+}
+
+// A database time (Unix seconds) in the reader's local time, "2024-03-12 09:30:05".
+export function localTime(seconds) {
+  if (seconds == null) return '';
+  const d = new Date(seconds * 1000);
+  const two = (n) => String(n).padStart(2, '0');
+  return `${d.getFullYear()}-${two(d.getMonth() + 1)}-${two(d.getDate())} ` +
+    `${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;
+}
+
+export const channelName = (device, channel) => `${device}-${channel}`;
+
+// Builds an element with text content only: database texts never become markup.
+export function el(tag, className, text) {
+  const e = document.createElement(tag);
+  if (className) e.className = className;
+  if (text !== undefined) e.textContent = text;
+  return e;
+}
+
+export async function getJson(url) {
+  const r = await fetch(url, { cache: 'no-store', credentials: 'same-origin' });
+  if (!r.ok) throw new Error(`${r.status} ${url}`);
+  return r.json();
+}
