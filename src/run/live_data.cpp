@@ -26,13 +26,16 @@ void record(Station& station, int slot)
         return;
     const bool selected = station.ui.panels.at(d).tiles.at(n).sel;
     curveRoutine(station, slot, run.testSeconds, link.voltage, link.current, selected);
-    if (station.lab)
-        station.lab->sampleRecorded(slot);
-    if (run.backupBase.empty())
-        return;
     const CurveGraph& graph = station.ui.graphs.at(d);
     const float seconds = graph.DpX(2 * n, graph.DpCnt(2 * n) - 1);
-    if (!appendSample(run.backupBase, sampleLine(seconds, link.current, link.voltage, dev.readingCurrentScale)))
+    const bool backedUp =
+        run.backupBase.empty() ||
+        appendSample(run.backupBase, sampleLine(seconds, link.current, link.voltage, dev.readingCurrentScale));
+    // The lab gets the sample only once the backup holds it: a station killed in between would
+    // otherwise continue with a different sample under the same number.
+    if (station.lab)
+        station.lab->sampleRecorded(slot);
+    if (!backedUp)
         throw std::runtime_error("cannot append to " + run.backupBase + ".bk0");
 }
 

@@ -5,10 +5,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <sstream>
 #include <thread>
 
-#include "data/bdf_export.h"
 #include "data/data_loader.h"
 #include "lab/lab_store.h"
 #include "lab/pg_connection.h"
@@ -19,6 +17,7 @@
 #include "run/live_data.h"
 #include "run/run_engine.h"
 #include "support/bench_fixture.h"
+#include "support/lab_compare.h"
 #include "support/pg_server.h"
 #include "view/station_startup.h"
 
@@ -95,34 +94,6 @@ struct LabBench : BenchFixture {
     }
 };
 
-std::string query(lab::PgConnection& db, const std::string& sql, const lab::PgParams& params)
-{
-    const lab::PgResult r = db.exec(sql, params);
-    EXPECT_TRUE(r.ok()) << r.error();
-    std::string text;
-    for (int row = 0; row < r.rows(); ++row)
-        text += r.value(row, 0) + "\n";
-    return text;
-}
-
-// The BDF rows as numbers, so that "3.7" and "3.700" compare equal.
-std::vector<std::vector<double>> numbers(const std::string& csv, bool skipHeader)
-{
-    std::vector<std::vector<double>> rows;
-    std::istringstream lines(csv);
-    std::string line;
-    if (skipHeader)
-        std::getline(lines, line);
-    while (std::getline(lines, line)) {
-        std::vector<double> row;
-        std::istringstream fields(line);
-        for (std::string f; std::getline(fields, f, ',');)
-            row.push_back(std::stod(f));
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 // Real time for the sender thread to connect and send everything that waits.
 void waitForDrain(const lab::LabStore& store)
 {
@@ -197,43 +168,12 @@ TEST(LabStore, EveryTestArrivesOnceThroughAnOutageAndEqualsItsDataFiles)
 
     lab::PgConnection db;
     ASSERT_TRUE(db.connect(server.uri(), 5s)) << db.error();
-    EXPECT_EQ(query(db, "SELECT count(*) FROM cellward.test WHERE end_reason = $1", {"完成"}), "3\n");
+    EXPECT_EQ(labQuery(db, "SELECT count(*) FROM cellward.test WHERE end_reason = $1", {"完成"}), "3\n");
     for (const int slot : kSlots) {
         const std::string channel = "-" + std::to_string(slot / 8 + 1) + "-" + std::to_string(slot % 8 + 1);
-        const std::string id = query(db, "SELECT id FROM cellward.test WHERE device = $1 AND channel = $2",
-                                     {std::to_string(slot / 8 + 1), std::to_string(slot % 8 + 1)});
-        ASSERT_EQ(id.size(), 37u) << channel;
-        const lab::PgParams test = {id.substr(0, 36)};
-        std::string rows;
-        const lab::PgResult samples = db.exec(
-            "SELECT test_time_second, voltage_volt, current_ampere, cycle_count, step_count, step_index"
-            " FROM cellward.sample WHERE test_id = $1 ORDER BY seq",
-            test);
-        for (int r = 0; r < samples.rows(); ++r)
-            for (int c = 0; c < 6; ++c)
-                rows += samples.value(r, c) + (c < 5 ? "," : "\n");
-        std::string datPath;
-        for (const auto& e : std::filesystem::directory_iterator(bench.home.path() + "/Data"))
-            if (e.path().string().ends_with(channel + ".dat"))
-                datPath = e.path().string();
-        const LoadedData loaded = loadDataFile(datPath);
-        ASSERT_TRUE(loaded.complete) << datPath;
-        EXPECT_GT(loaded.records.size(), 100u);
-        EXPECT_EQ(numbers(rows, false), numbers(bdfText(loaded), true)) << channel;
-        // Charge and discharge are both in the test, and discharge reads negative.
-        EXPECT_NE(rows.find(",-1,"), std::string::npos);
-
-        std::string results;
-        for (const auto& row : loaded.results)
-            results += row[0] + "," + row[1] + "," + row[2] + "," + std::to_string(*stepTimeSeconds(row[5])) + "\n";
-        const lab::PgResult stored = db.exec(
-            "SELECT cycle, step, mode, seconds FROM cellward.step_result WHERE test_id = $1 ORDER BY cycle, step",
-            test);
-        std::string dbResults;
-        for (int r = 0; r < stored.rows(); ++r)
-            dbResults += stored.value(r, 0) + "," + stored.value(r, 1) + "," + stored.value(r, 2) + "," +
-                         stored.value(r, 3) + "\n";
-        EXPECT_EQ(dbResults, results) << channel;
-        EXPECT_EQ(loaded.results.size(), 4u);
+        const std::string id = labTestId(db, "bench-a", slot / 8 + 1, slot % 8 + 1);
+        ASSERT_FALSE(id.empty()) << channel;
+        EXPECT_GT(expectTestEqualsDataFile(db, id, dataFileOf(bench.home.path() + "/Data", channel + ".dat")), 100u);
+        EXPECT_EQ(loadDataFile(dataFileOf(bench.home.path() + "/Data", channel + ".dat")).results.size(), 4u);
     }
 }

@@ -8,6 +8,7 @@
 #include "program/step_tables.h"
 #include "run/curve_plot.h"
 #include "run/display_update.h"
+#include "run/lab_feed.h"
 #include "run/live_data.h"
 #include "support/bench_fixture.h"
 #include "view/station_startup.h"
@@ -45,6 +46,21 @@ struct LiveDataTest : BenchFixture {
         auto log = klvLogLines();
         return log.empty() ? "" : log.back();
     }
+};
+
+// What the backup held each time the lab was told of a sample.
+struct BackupAtEachSample : LabFeed {
+    const std::string& base;
+    std::vector<size_t> backedUp;
+    explicit BackupAtEachSample(const std::string& backupBase) : base(backupBase) {}
+    void testStarted(int, bool) override {}
+    void sampleRecorded(int) override
+    {
+        backedUp.push_back(readLines(base + ".bk0").value_or(std::vector<std::string>{}).size());
+    }
+    void stepCompleted(int, int) override {}
+    void testEnded(int, bool) override {}
+    void runTicked() override {}
 };
 
 }  // namespace
@@ -243,6 +259,17 @@ TEST_F(LiveDataTest, RecordStepPlotsAndBacksUpSamplesWithinTheRatingOfBusyChanne
     EXPECT_EQ(graph.DpY(6, 1), 3.46f);
     EXPECT_EQ(graph.DpY(7, 1), 1.23f);
     EXPECT_EQ(bk0().back(), "13\t01.23\t3.456");
+
+    // The lab hears of a sample once the backup holds it, and of one the backup refused too:
+    // the curve and the data file still have it.
+    BackupAtEachSample lab(run.backupBase);
+    station.lab = &lab;
+    recordStep(station, kSlot);
+    run.backupBase = home.path() + "/missing/klv-com1-1-4";
+    recordStep(station, kSlot);
+    station.lab = nullptr;
+    EXPECT_EQ(lab.backedUp, (std::vector<size_t>{3, 0}));
+    EXPECT_EQ(graph.DpCnt(6), 4);
 }
 
 TEST_F(LiveDataTest, PlottingMemoryKeepsATenthAroundTheReadingsAndAxesSpanTenStepMultiples)
