@@ -1,4 +1,4 @@
-# The demonstrations' sample step program, sourced by demo.sh and lab_demo.sh:
+# The demonstrations' sample step program, sourced by demo.sh, lab_demo.sh and a11y_check.sh:
 # discharge at 1 A to 3.0 V, rest a minute, charge at 1 A to 4.2 V down to 0.2 A; three passes.
 write_sample_program() {
   {

@@ -535,22 +535,6 @@
         <translation>Calibration</translation>
     </message>
     <message>
-        <source>校准VL</source>
-        <translation>Calibrate VL</translation>
-    </message>
-    <message>
-        <source>校准VH</source>
-        <translation>Calibrate VH</translation>
-    </message>
-    <message>
-        <source>校准CL</source>
-        <translation>Calibrate CL</translation>
-    </message>
-    <message>
-        <source>校准CH</source>
-        <translation>Calibrate CH</translation>
-    </message>
-    <message>
         <source>确定</source>
         <translation>OK</translation>
     </message>
@@ -561,6 +545,22 @@
     <message>
         <source>基准校准--设备%1 通道%2</source>
         <translation>Reference calibration - device %1 channel %2</translation>
+    </message>
+    <message>
+        <source>校准V&amp;L</source>
+        <translation>Calibrate V&amp;L</translation>
+    </message>
+    <message>
+        <source>校准&amp;VH</source>
+        <translation>Calibrate &amp;VH</translation>
+    </message>
+    <message>
+        <source>校准&amp;CL</source>
+        <translation>Calibrate &amp;CL</translation>
+    </message>
+    <message>
+        <source>校准C&amp;H</source>
+        <translation>Calibrate C&amp;H</translation>
     </message>
 </context>
 <context>
@@ -602,10 +602,6 @@
     <message>
         <source>曲线</source>
         <translation>Curves</translation>
-    </message>
-    <message>
-        <source>文件</source>
-        <translation>File</translation>
     </message>
     <message>
         <source>打开数据</source>
@@ -666,6 +662,14 @@
     <message>
         <source>已保存 BDF 文件</source>
         <translation>BDF file saved</translation>
+    </message>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>曲线(&amp;C)</source>
+        <translation>&amp;Curves</translation>
     </message>
 </context>
 <context>

@@ -1,8 +1,10 @@
 #include "ui/battery_widget.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 #include "station.h"
 #include "ui/qt_colour.h"
@@ -51,7 +53,8 @@ BatteryWidget::BatteryWidget(const PanelState& panel, int channel, QWidget* pare
     setObjectName(QStringLiteral("batChn%1").arg(channel));
     setFixedSize(kTile.size());
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);  // a range is drawn by moving over tiles with a key held, no button
+    setMouseTracking(true);          // a range is drawn by moving over tiles with a key held, no button
+    setFocusPolicy(Qt::ClickFocus);  // the overview gives Tab to one tile of the area
     refresh();
 }
 
@@ -98,6 +101,11 @@ void BatteryWidget::paintEvent(QPaintEvent*)
 
     p.setPen(QPen(toQColor(tileBorderColour(tile)), 2));
     p.drawRect(QRectF(kFrame).adjusted(1, 1, -1, -1));
+
+    if (hasFocus()) {  // dashed and dark inside the frame: the selection frame stays as it is
+        p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        p.drawRect(QRectF(kFrame).adjusted(4.5, 4.5, -4.5, -4.5));
+    }
 
     p.setPen(QPen(QColor(64, 64, 64), 1));
     p.setBrush(toQColor(tile.Color));
@@ -154,6 +162,31 @@ void BatteryWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (raisesEvents(event->position().toPoint()))
         Q_EMIT DblClick();
+}
+
+void BatteryWidget::keyPressEvent(QKeyEvent* event)
+{
+    static const int keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,  Qt::Key_Home,
+                               Qt::Key_End,  Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Menu};
+    const int key = event->key();
+    const bool shiftF10 = key == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (!shiftF10 && std::find(std::begin(keys), std::end(keys), key) == std::end(keys)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    Q_EMIT KeyDown(shiftF10 ? Qt::Key_Menu : key, shiftCode(event->modifiers()));
+}
+
+void BatteryWidget::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void BatteryWidget::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 }  // namespace klv

@@ -26,6 +26,9 @@ Q_SIGNALS:
     void MouseUp(int button, int shift, int x, int y);
     void Click();
     void DblClick();
+    // A key the tiles take (arrows, Home, End, Space, Enter, the menu key, Shift+F10) pressed
+    // while this tile has the focus; shift as for the mouse events.
+    void KeyDown(int key, int shift);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -33,6 +36,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool raisesEvents(QPoint at) const;

@@ -27,17 +27,19 @@ CalibrationDialog::CalibrationDialog(Station& station, QWidget* parent) : QDialo
         CalPoint point;
         const char *field, *button, *caption, *unit;
     };
-    const Row rows[] = {{CalPoint::VL, "txtVL", "cmdVL", QT_TR_NOOP("校准VL"), "V"},
-                        {CalPoint::VH, "txtVH", "cmdVH", QT_TR_NOOP("校准VH"), "V"},
-                        {CalPoint::CL, "txtCL", "cmdCL", QT_TR_NOOP("校准CL"), "A"},
-                        {CalPoint::CH, "txtCH", "cmdCH", QT_TR_NOOP("校准CH"), "A"}};
+    // Alt with a letter of its point presses a button: L, V, C and H, one each.
+    const Row rows[] = {{CalPoint::VL, "txtVL", "cmdVL", QT_TR_NOOP("校准V&L"), "V"},
+                        {CalPoint::VH, "txtVH", "cmdVH", QT_TR_NOOP("校准&VH"), "V"},
+                        {CalPoint::CL, "txtCL", "cmdCL", QT_TR_NOOP("校准&CL"), "A"},
+                        {CalPoint::CH, "txtCH", "cmdCH", QT_TR_NOOP("校准C&H"), "A"}};
     auto* grid = new QGridLayout;
     for (size_t i = 0; i < points_.size(); ++i) {
         const Row& r = rows[i];
         auto* edit = new QLineEdit(QStringLiteral("0.000"));
-        nameControl(edit, r.field);
+        nameControl(edit, r.field, false);
         edit->setAlignment(Qt::AlignRight);
         auto* b = namedButton(r.button, tr(r.caption));
+        edit->setAccessibleName(b->text().remove(QLatin1Char('&')));  // the field has no label of its own
         points_[i] = {r.point, edit, b};
         grid->addWidget(edit, static_cast<int>(i), 0);
         grid->addWidget(new QLabel(QString::fromUtf8(r.unit)), static_cast<int>(i), 1);

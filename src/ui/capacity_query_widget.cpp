@@ -34,9 +34,10 @@ QComboBox* CapacityQueryWidget::box(const char* name, const QString& label, QGri
 {
     auto* combo = new QComboBox;
     combo->setObjectName(QString::fromLatin1(name));
-    combo->setAccessibleName(label);
     combo->setMinimumWidth(72);
-    grid->addWidget(new QLabel(label), 0, column);
+    auto* caption = new QLabel(label);
+    caption->setBuddy(combo);
+    grid->addWidget(caption, 0, column);
     grid->addWidget(combo, 1, column);
     return combo;
 }

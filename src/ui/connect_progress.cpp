@@ -14,7 +14,6 @@ ConnectProgress::ConnectProgress(QWidget* parent)
     setWindowTitle(tr("连接设备"));
     lblMsg_ = new QLabel(this);
     lblMsg_->setObjectName(QStringLiteral("lblMsg"));
-    lblMsg_->setAccessibleName(QStringLiteral("lblMsg"));
     lblMsg_->setMinimumWidth(220);
     lblMsg_->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -82,6 +83,8 @@ DataViewerWindow::DataViewerWindow(Station& station, QWidget* parent)
     setCentralWidget(central);
 
     buildMenus();
+    // A window of its own, not a dialog: Esc closes it as it closes the dialogs.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     status_ = new QLabel;
     progress_ = new QProgressBar;
     progress_->setRange(0, 0);
@@ -105,7 +108,7 @@ DataViewerWindow::~DataViewerWindow()
 
 void DataViewerWindow::buildMenus()
 {
-    QMenu* file = menuBar()->addMenu(tr("文件"));
+    QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
     open_ = file->addAction(tr("打开数据"), this, &DataViewerWindow::openChosen);
     open_->setObjectName(QStringLiteral("menuOpen"));
     export_ = file->addAction(tr("保存单步"), this, &DataViewerWindow::exportChosen);
@@ -115,7 +118,7 @@ void DataViewerWindow::buildMenus()
     QAction* bdf = file->addAction(tr("保存BDF"), this, &DataViewerWindow::saveBdf);
     bdf->setObjectName(QStringLiteral("menuSaveBdf"));
 
-    QMenu* curve = menuBar()->addMenu(tr("曲线"));
+    QMenu* curve = menuBar()->addMenu(tr("曲线(&C)"));
     legend_ = curve->addAction(tr("显示标识"));
     legend_->setObjectName(QStringLiteral("menuLegend"));
     legend_->setCheckable(true);

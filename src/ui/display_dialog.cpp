@@ -31,7 +31,7 @@ QString swatchStyle(int bgr)
 QComboBox* chooser(const char* name, const QStringList& entries)
 {
     auto* box = new QComboBox;
-    nameControl(box, name);
+    nameControl(box, name, false);
     box->addItems(entries);
     return box;
 }
@@ -93,7 +93,6 @@ DisplayDialog::DisplayDialog(Station& station, QWidget* parent) : QDialog(parent
 QPushButton* DisplayDialog::swatch(const char* name, int DisplaySettings::*colour)
 {
     auto* b = namedButton(name, "");
-    b->setAccessibleName(QString::fromUtf8(name));
     b->setFixedSize(64, 20);
     swatches_.emplace_back(b, colour);
     connect(b, &QPushButton::clicked, this, [this, b, colour] {

@@ -33,6 +33,7 @@ MachWidget::MachWidget(const PanelState& panel, int index, QWidget* parent) : QW
                 [this, n](int b, int s, int x, int y) { Q_EMIT MouseMove(n, b, s, x, y); });
         connect(tile, &BatteryWidget::MouseUp, this,
                 [this, n](int b, int s, int x, int y) { Q_EMIT MouseUp(n, b, s, x, y); });
+        connect(tile, &BatteryWidget::KeyDown, this, [this, n](int key, int s) { Q_EMIT KeyDown(n, key, s); });
     }
 }
 

@@ -26,6 +26,7 @@ Q_SIGNALS:
     void MouseDown(int channel, int button, int shift, int x, int y);
     void MouseMove(int channel, int button, int shift, int x, int y);
     void MouseUp(int channel, int button, int shift, int x, int y);
+    void KeyDown(int channel, int key, int shift);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -186,10 +186,30 @@ void OverviewPage::refreshDevices()
     treeDev_->expandAll();
 }
 
+void OverviewPage::setTabTile(TilePlace at)
+{
+    mach(tabTile_.device)->tile(tabTile_.channel)->setFocusPolicy(Qt::ClickFocus);
+    tabTile_ = at;
+    mach(at.device)->tile(at.channel)->setFocusPolicy(Qt::StrongFocus);
+}
+
+void OverviewPage::focusTile(TilePlace at)
+{
+    setTabTile(at);
+    mach(at.device)->tile(at.channel)->setFocus(Qt::OtherFocusReason);
+}
+
 void OverviewPage::refresh()
 {
     for (MachWidget* mach : machs_)
         mach->refresh();
+    // Tab comes back to the tile a click gave the focus, else to the first whose channel exists.
+    for (int d = 0; d < kMaxDevices; ++d)
+        for (int n = 0; n < kChannelsPerDevice; ++n)
+            if (machs_[d]->tile(n)->hasFocus())
+                setTabTile({d, n});
+    if (!station_.ui.panels[tabTile_.device].Conn[tabTile_.channel])
+        setTabTile(moveTileFocus(station_, {0, 0}, TileKey::Home));
     if (views_->currentIndex() == 1)
         gridView_->gridModel().refresh();
     refreshDevices();

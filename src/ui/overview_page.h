@@ -5,6 +5,7 @@
 #include <array>
 
 #include "view/legend_colours.h"
+#include "view/tile_selection.h"
 
 class QFrame;
 class QListWidget;
@@ -30,6 +31,9 @@ public:
     QPushButton* cmdData() { return cmdData_; }
     // Follow the tables: tiles, list grid, history, and the device list when it changed.
     void refresh();
+    // Give the keyboard focus to a tile; it is then the one Tab reaches in the tile area.
+    void focusTile(TilePlace at);
+    TilePlace tabTile() const { return tabTile_; }
 
 Q_SIGNALS:
     void legendClicked(klv::LegendItem item);
@@ -39,6 +43,7 @@ private:
     QWidget* buildSideColumn();
     QWidget* buildLegend();
     void refreshDevices();
+    void setTabTile(TilePlace at);
 
     Station& station_;
     std::array<MachWidget*, 6> machs_{};
@@ -52,6 +57,7 @@ private:
     QPushButton* cmdCap_ = nullptr;
     QPushButton* cmdData_ = nullptr;
     QStringList shownDevices_;  // the tree's texts as last shown
+    TilePlace tabTile_;         // the one tile of the area in the Tab chain
 };
 
 }  // namespace klv

@@ -18,7 +18,6 @@ QComboBox* numberList(const QString& name, QWidget* parent)
 {
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
-    box->setAccessibleName(name);
     for (int i = 1; i <= kMaxDevices; ++i)
         box->addItem(QString::number(i));
     return box;
@@ -33,7 +32,6 @@ PortDialog::PortDialog(Station& station, SerialPort& searchPort, QWidget* parent
     setWindowTitle(tr("连接设备"));
     comPort_ = new QComboBox(this);
     comPort_->setObjectName(QStringLiteral("comPort"));
-    comPort_->setAccessibleName(QStringLiteral("comPort"));
     comPort_->setMinimumWidth(140);
     cmbStart_ = numberList(QStringLiteral("cmbStart"), this);
     cmbStop_ = numberList(QStringLiteral("cmbStop"), this);

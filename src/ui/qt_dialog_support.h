@@ -14,6 +14,7 @@ namespace klv {
 
 // The control's name as the station's texts give it, as object name; controls without a
 // caption of their own carry it as accessible name too, for screen readers and scripts.
+// A field with a label (its buddy) takes none: a screen reader reads the label's caption.
 void nameControl(QWidget* control, const char* name, bool asAccessibleName = true);
 
 // A button with its caption; Enter presses it only when it is the dialog's default button.

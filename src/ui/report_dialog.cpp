@@ -43,6 +43,7 @@ ReportDialog::ReportDialog(Station& station, QWidget* parent)
     grid_->setColumnTwips(widths);
 
     QPushButton* ok = button("cmdOK", tr("确定"));
+    ok->setDefault(true);  // Enter in the boxes fills the report
     QPushButton* clearButton = button("cmdClear", tr("清除"));
     QPushButton* saveButton = button("cmdSave", tr("保存"));
     connect(ok, &QPushButton::clicked, this, &ReportDialog::fill);

@@ -27,9 +27,13 @@ ScreeningDialog::ScreeningDialog(Station& station, QWidget* parent) : QDialog(pa
     maximum_ = boundBox("txtMax", kMaximumBound);
 
     auto* bounds = new QGridLayout;
-    bounds->addWidget(new QLabel(tr("最小容量(Ah)")), 0, 0);
+    auto* minimumLabel = new QLabel(tr("最小容量(Ah)"));
+    minimumLabel->setBuddy(minimum_);
+    auto* maximumLabel = new QLabel(tr("最大容量(Ah)"));
+    maximumLabel->setBuddy(maximum_);
+    bounds->addWidget(minimumLabel, 0, 0);
     bounds->addWidget(minimum_, 0, 1);
-    bounds->addWidget(new QLabel(tr("最大容量(Ah)")), 1, 0);
+    bounds->addWidget(maximumLabel, 1, 0);
     bounds->addWidget(maximum_, 1, 1);
 
     auto* ok = new QPushButton(tr("确定"));
@@ -58,7 +62,6 @@ QLineEdit* ScreeningDialog::boundBox(const char* name, const char* fallback)
 {
     auto* box = new QLineEdit(QString::fromLatin1(fallback));
     box->setObjectName(QString::fromLatin1(name));
-    box->setAccessibleName(QString::fromLatin1(name));
     connect(box, &QLineEdit::editingFinished, this, [this, box, fallback] { checkBound(box, fallback); });
     return box;
 }

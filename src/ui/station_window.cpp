@@ -25,6 +25,7 @@
 #include "ui/brand_icon.h"
 #include "ui/calibration_dialog.h"
 #include "ui/connect_progress.h"
+#include "ui/context_menu_access.h"
 #include "ui/data_viewer_window.h"
 #include "ui/detail_page.h"
 #include "ui/display_dialog.h"
@@ -62,6 +63,13 @@ bool mayClose(const Station& station)
             return true;
     return false;
 }
+
+// The keys that move the focus over the tiles.
+const struct {
+    int key;
+    TileKey move;
+} kTileKeys[] = {{Qt::Key_Left, TileKey::Left}, {Qt::Key_Right, TileKey::Right}, {Qt::Key_Up, TileKey::Up},
+                 {Qt::Key_Down, TileKey::Down}, {Qt::Key_Home, TileKey::Home},   {Qt::Key_End, TileKey::End}};
 
 }  // namespace
 
@@ -135,10 +143,14 @@ void StationWindow::wireMenus()
     connect(m.menuAutoSave, &QAction::toggled, this, [this](bool on) { station_.run.autoSave = on; });
     connect(m.menuSet, &QAction::triggered, this, [=, this] { open(editor_); });
     connect(m.menuAdj, &QAction::triggered, this, [this] { calibration_->openForSelection(); });
+    // Taken through the accessibility tree, an item is triggered while its menu is open and
+    // the caller waits: the menu closes, and what asks or chooses runs once the call is answered.
+    exposeContextMenu(m.control);
+    connect(m.control, &QMenu::triggered, m.control, &QMenu::hide);
     connect(editor_, &StepEditorDialog::programApplied, this, &StationWindow::refreshView);
     connect(display_, &DisplayDialog::displayChanged, this, &StationWindow::refreshView);
-    connect(m.menuSaveChnData, &QAction::triggered, this, &StationWindow::saveChannel);
-    connect(m.MenuSaveData, &QAction::triggered, this, &StationWindow::saveDevice);
+    connect(m.menuSaveChnData, &QAction::triggered, this, &StationWindow::saveChannel, Qt::QueuedConnection);
+    connect(m.MenuSaveData, &QAction::triggered, this, &StationWindow::saveDevice, Qt::QueuedConnection);
     const struct {
         QAction* action;
         ChannelOp op;
@@ -150,10 +162,13 @@ void StationWindow::wireMenus()
         {m.menuSelStart, ChannelOp::Start, OpScope::Selected},  {m.menuSelStop, ChannelOp::Stop, OpScope::Selected},
         {m.menuSelCont, ChannelOp::Continue, OpScope::Selected}};
     for (const auto& o : ops)
-        connect(o.action, &QAction::triggered, this, [this, op = o.op, scope = o.scope] {
-            runMenuOp(station_, op, scope);
-            refreshView();
-        });
+        connect(
+            o.action, &QAction::triggered, this,
+            [this, op = o.op, scope = o.scope] {
+                runMenuOp(station_, op, scope);
+                refreshView();
+            },
+            Qt::QueuedConnection);
     // Report and screening read the bench as it is when they open: a fresh one each time one
     // is not open already; a second press brings the open one to the front.
     connect(overview_->cmdCap(), &QPushButton::clicked, this, [=, this] {
@@ -179,8 +194,12 @@ void StationWindow::wirePanels()
 {
     for (int d = 0; d < kMaxDevices; ++d) {
         MachWidget* mach = overview_->mach(d);
-        connect(mach, &MachWidget::MouseDown, this,
-                [this, d](int n, int button, int, int, int) { onTilePress(d, n, button); });
+        connect(mach, &MachWidget::MouseDown, this, [this, d](int n, int button, int, int, int) {
+            onTilePress({d, n}, button, false);
+        });
+        connect(mach, &MachWidget::KeyDown, this, [this, d](int n, int key, int shift) {
+            onTileKey({d, n}, key, shift);
+        });
         connect(mach, &MachWidget::MouseMove, this, [this, d](int n, int, int, int, int) {
             dragOverTile(station_, selection_, d, n);
             overview_->refresh();
@@ -254,16 +273,42 @@ void StationWindow::onConnMenu()
 
 void StationWindow::setAutoSave(bool on) { menus_.menuAutoSave->setChecked(on); }
 
-void StationWindow::onTilePress(int d, int n, int button)
+void StationWindow::onTilePress(TilePlace at, int button, bool byKey)
 {
-    const bool openMenu = pressTile(station_, selection_, d, n, button);
+    const bool openMenu = byKey ? pressTileByKey(station_, selection_, at, button)
+                                : pressTile(station_, selection_, at.device, at.channel, button);
     overview_->refresh();
     if (!openMenu)
         return;
-    if (auto state = controlMenuFor(station_, d, n)) {
+    if (auto state = controlMenuFor(station_, at.device, at.channel)) {
         state->menuAdj = state->menuAdj && !calibration_->isOpen();  // one calibration at a time
         menus_.apply(*state);
-        menus_.control->popup(QCursor::pos());
+        if (!byKey) {
+            menus_.control->popup(QCursor::pos());
+            return;
+        }
+        const QWidget* tile = overview_->mach(at.device)->tile(at.channel);
+        menus_.control->popup(tile->mapToGlobal(tile->rect().center()));
+        for (QAction* action : menus_.control->actions())
+            if (action->isEnabled() && !action->isSeparator()) {
+                menus_.control->setActiveAction(action);  // the keyboard starts on the first item it can take
+                break;
+            }
+    }
+}
+
+void StationWindow::onTileKey(TilePlace at, int key, int shift)
+{
+    if (key == Qt::Key_Space || key == Qt::Key_Menu) {
+        onTilePress(at, key == Qt::Key_Space ? kLeftButton : kRightButton, true);
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        showDetail(at.device, at.channel);
+    } else {
+        for (const auto& k : kTileKeys)
+            if (k.key == key)
+                overview_->focusTile((shift & 1) != 0 ? extendTileRange(station_, selection_, at, k.move)
+                                                      : moveTileFocus(station_, at, k.move));
+        overview_->refresh();
     }
 }
 
@@ -278,6 +323,7 @@ void StationWindow::showDetail(int d, int n)
 void StationWindow::showOverview()
 {
     pages_->setCurrentWidget(overview_);
+    overview_->focusTile(overview_->tabTile());
     refreshView();
 }
 

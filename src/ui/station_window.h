@@ -68,7 +68,9 @@ private:
     void wirePanels();
     void onConnMenu();
     void scanEnded(int portNumber, ConnectResult result);
-    void onTilePress(int d, int n, int button);
+    // A press of a button on a tile, by the mouse or by a key (Space, the menu key).
+    void onTilePress(TilePlace at, int button, bool byKey);
+    void onTileKey(TilePlace at, int key, int shift);
     void showDetail(int d, int n);
     void showOverview();
     void saveChannel();

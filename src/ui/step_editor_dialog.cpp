@@ -29,14 +29,14 @@ constexpr const char* kStepFileFilter = "step file(*.stp)|*.stp";
 QComboBox* listChooser(const char* name)
 {
     auto* box = new QComboBox;
-    nameControl(box, name);
+    nameControl(box, name, false);
     return box;
 }
 
 QLineEdit* field(const char* name)
 {
     auto* edit = new QLineEdit;
-    nameControl(edit, name);
+    nameControl(edit, name, false);
     edit->setAlignment(Qt::AlignRight);
     edit->setMaximumWidth(90);
     return edit;

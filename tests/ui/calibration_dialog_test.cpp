@@ -175,3 +175,26 @@ TEST_F(CalibrationDialogTest, FieldsFollowTheDeviceAndItsStrictVoltageBounds)
 
 }  // namespace
 }  // namespace klv
+
+namespace klv {
+namespace {
+
+// Each field is read by the point it calibrates, and each point button has an Alt key of
+// its own.
+TEST_F(CalibrationDialogTest, FieldsAreNamedByTheirPointsAndButtonsHaveDistinctKeys)
+{
+    std::vector<QKeySequence> keys;
+    for (const char* point : {"VL", "VH", "CL", "CH"}) {
+        const std::string caption = std::string("校准") + point;
+        EXPECT_EQ(child<QLineEdit>(dialog, (std::string("txt") + point).c_str())->accessibleName().toStdString(),
+                  caption);
+        const QPushButton* button = child<QPushButton>(dialog, (std::string("cmd") + point).c_str());
+        EXPECT_EQ(button->text().remove(QLatin1Char('&')).toStdString(), caption);
+        EXPECT_FALSE(button->shortcut().isEmpty()) << point;
+        EXPECT_EQ(std::count(keys.begin(), keys.end(), button->shortcut()), 0) << point;
+        keys.push_back(button->shortcut());
+    }
+}
+
+}  // namespace
+}  // namespace klv

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -98,6 +99,11 @@ TEST_F(DisplayDialogTest, ChoicesGoToEveryGraphAndTheNextStartDrawsThem)
     EXPECT_FALSE(child<QCheckBox>(dialog, "chkLabel")->isChecked());
     EXPECT_EQ(swatchColour("lblGridColor"), QColor(0x80, 0x80, 0x80));
     EXPECT_EQ(swatchColour("lblVolColor"), QColor(0, 0, 0xFF)) << "16711680 is blue as 0x00BBGGRR";
+    // A swatch has no caption: a screen reader names it by its row.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(child<QPushButton>(dialog, "lblVolColor"))
+                  ->text(QAccessible::Name)
+                  .toStdString(),
+              "电压：");
 
     colours = {0x0000FF, -1, 0x00FF00};
     click("lblGridColor");

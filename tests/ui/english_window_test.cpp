@@ -122,6 +122,7 @@ TEST_F(EnglishWindow, NoWindowOrDialogShowsOrSaysChinese)
         rightPress(0, n);
         window->menus().control->hide();
         window->menus().menuChnStart->trigger();
+        QCoreApplication::sendPostedEvents();  // the control menu's items run once its event is over
     }
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1].text, "Start channel 1-2?");

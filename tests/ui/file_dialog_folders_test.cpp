@@ -93,6 +93,11 @@ TEST_F(FileDialogFoldersTest, EachDialogStartsWhereItsFilesAreAndThenWhereTheOpe
     QWidget* report = child<QWidget>(window.get(), "frmReport");
 
     const std::string data = home.path() + "/Data";
+    // A control item that asks runs once the event that took it is over.
+    const auto takeControlItem = [](QAction* item) {
+        item->trigger();
+        QCoreApplication::sendPostedEvents();
+    };
     struct Dialog {
         std::string title;
         std::function<void()> open;
@@ -102,8 +107,8 @@ TEST_F(FileDialogFoldersTest, EachDialogStartsWhereItsFilesAreAndThenWhereTheOpe
         {"打开数据", [&] { openData(viewer); }, data},
         {"保存曲线", [&] { child<QAction>(viewer, "menuSavePicture")->trigger(); }, data},
         {"保存数据", [&] { child<QPushButton>(report, "cmdSave")->click(); }, data},
-        {"保存数据-设备1 通道3", [&] { window->menus().menuSaveChnData->trigger(); }, data},
-        {"保存数据-设备1", [&] { window->menus().MenuSaveData->trigger(); }, data},
+        {"保存数据-设备1 通道3", [&] { takeControlItem(window->menus().menuSaveChnData); }, data},
+        {"保存数据-设备1", [&] { takeControlItem(window->menus().MenuSaveData); }, data},
         {"打开设置", [&] { child<QPushButton>(editor, "cmdOpen")->click(); }, home.path()},
         {"保存设置", [&] { child<QPushButton>(editor, "cmdSave")->click(); }, home.path()},
     };

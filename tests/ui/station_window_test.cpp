@@ -7,13 +7,17 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 
 #include "platform/file_chooser.h"
 #include "platform/ini_file.h"
+#include "platform/text_file.h"
+#include "run/backup_files.h"
 #include "support/selected_tiles.h"
 #include "support/window_fixture.h"
+#include "ui/detail_page.h"
 #include "ui/dialog_driver.h"
 #include "ui/mach_widget.h"
 #include "ui/overview_page.h"
@@ -54,6 +58,20 @@ struct StationWindowTest : WindowFixture {
         QApplication::sendEvent(window.get(), &event);
     }
     std::vector<std::string> selected() const { return selectedTileNames(station); }
+    // A key pressed and let go where the keyboard focus is.
+    void typeKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* at = QApplication::focusWidget();
+        ASSERT_TRUE(at);
+        QKeyEvent down(QEvent::KeyPress, key, modifiers), up(QEvent::KeyRelease, key, modifiers);
+        QApplication::sendEvent(at, &down);
+        QApplication::sendEvent(at, &up);
+    }
+    std::string focused() const
+    {
+        const QWidget* at = QApplication::focusWidget();
+        return at ? at->accessibleName().toStdString() : "";
+    }
     std::vector<std::string> enabledControlItems() const
     {
         std::vector<std::string> names;
@@ -245,6 +263,109 @@ TEST_F(StationWindowTest, GarbledConfigurationFileFallsBackToDefaults)
     EXPECT_EQ(station.ui.shpCur, 8421631);
     EXPECT_EQ(station.ui.graphs[0].Line(), 2);
     EXPECT_EQ(readLines(home.path() + "/klv.ini").value_or(std::vector<std::string>{}), garbage);
+}
+
+// No mouse: Tab reaches the tiles, the arrows, Home and End move over the channels that
+// exist, Shift with them draws a range as the drag does, Enter shows the channel, Esc returns.
+TEST_F(StationWindowTest, KeysMoveTheFocusOverPresentTilesAndSelect)
+{
+    ASSERT_TRUE(connectWindow());
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    for (int i = 0; i < 20 && focused() != "1-1"; ++i)
+        typeKey(Qt::Key_Tab);
+    ASSERT_EQ(focused(), "1-1");
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char* focus;
+        std::vector<std::string> selected;
+    } steps[] = {
+        {Qt::Key_End, Qt::NoModifier, "2-4", {}},    // device 2 has channels 1..4
+        {Qt::Key_Right, Qt::NoModifier, "2-4", {}},  // nothing beyond
+        {Qt::Key_Up, Qt::NoModifier, "1-4", {}},
+        {Qt::Key_Space, Qt::NoModifier, "1-4", {"1-4"}},
+        {Qt::Key_Right, Qt::ShiftModifier, "1-5", {"1-4", "1-5"}},
+        {Qt::Key_Down, Qt::ShiftModifier, "2-4", {"1-4", "2-4"}},  // 2-4 is nearest to 1-5; 2-5 is absent
+        {Qt::Key_Home, Qt::NoModifier, "1-1", {"1-4", "2-4"}},
+        {Qt::Key_Down, Qt::NoModifier, "2-1", {"1-4", "2-4"}},
+        {Qt::Key_Space, Qt::NoModifier, "2-1", {"2-1"}},
+        {Qt::Key_Up, Qt::ShiftModifier, "1-1", {}},  // towards a lower device
+    };
+    for (const auto& step : steps) {
+        typeKey(step.key, step.modifiers);
+        EXPECT_EQ(focused(), step.focus) << step.key;
+        EXPECT_EQ(selected(), step.selected) << step.key;
+    }
+
+    typeKey(Qt::Key_Return);
+    EXPECT_TRUE(window->detail()->isVisible());
+    EXPECT_EQ(selected(), std::vector<std::string>{"1-1"});
+    auto* escape = window->detail()->findChild<QShortcut*>();
+    ASSERT_TRUE(escape);
+    ASSERT_EQ(escape->key(), QKeySequence(Qt::Key_Escape));
+    Q_EMIT escape->activated();
+    EXPECT_TRUE(window->overview()->isVisible());
+    EXPECT_EQ(focused(), "1-1");
+}
+
+// The menu key and Shift+F10 open the control menu with the items a right click on the same
+// tile enables, from the same selection.
+TEST_F(StationWindowTest, MenuKeyEnablesWhatTheRightClickEnables)
+{
+    ASSERT_TRUE(connectWindow());
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    station.run.slots[slotOf(0, 0)].busy = true;
+    station.program.stepCount[slotOf(1, 0)] = 1;
+    ASSERT_TRUE(writeLines(backupBaseName(station, slotOf(1, 1)) + ".bk0", {"0"}));
+    const auto clearSelection = [this] {
+        for (PanelState& panel : station.ui.panels)
+            for (TileState& t : panel.tiles)
+                t.sel = false;
+    };
+    const struct {
+        TilePlace at;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        std::vector<std::string> items;
+    } cases[] = {
+        {{0, 0}, Qt::Key_Menu, Qt::NoModifier, {"menuChnStop", "menuStop", "menuAdj"}},                       // running
+        {{1, 0}, Qt::Key_F10, Qt::ShiftModifier, {"menuSet", "menuChnStart", "menuSaveChnData", "menuAdj"}},  // program
+        {{1, 1}, Qt::Key_Menu, Qt::NoModifier, {"menuSet", "menuChnCont", "menuSaveChnData", "menuAdj"}},     // backup
+    };
+    for (const auto& c : cases) {
+        clearSelection();
+        press(c.at.device, c.at.channel, Qt::RightButton);
+        const std::vector<std::string> byMouse = enabledControlItems();
+        window->menus().control->hide();
+        clearSelection();
+        window->overview()->focusTile(c.at);
+        typeKey(c.key, c.modifiers);
+        EXPECT_TRUE(window->menus().control->isVisible());
+        EXPECT_EQ(enabledControlItems(), byMouse);
+        EXPECT_EQ(enabledControlItems(), c.items);
+        ASSERT_TRUE(window->menus().control->activeAction());
+        EXPECT_EQ(window->menus().control->activeAction()->objectName().toStdString(), c.items.front());
+        window->menus().control->hide();
+    }
+
+    // Several selected, one of them running: by the drag and a right click, then by the keys.
+    clearSelection();
+    press(0, 0, Qt::LeftButton);
+    key(QEvent::KeyPress);
+    moveOver(0, 2);
+    key(QEvent::KeyRelease);
+    press(0, 2, Qt::RightButton);
+    const std::vector<std::string> byMouse = enabledControlItems();
+    window->menus().control->hide();
+    clearSelection();
+    window->overview()->focusTile({0, 0});
+    for (int k : {Qt::Key_Space, Qt::Key_Right, Qt::Key_Right, Qt::Key_Menu})
+        typeKey(k, k == Qt::Key_Right ? Qt::ShiftModifier : Qt::NoModifier);
+    EXPECT_EQ(selected(), (std::vector<std::string>{"1-1", "1-2", "1-3"}));
+    EXPECT_EQ(enabledControlItems(), byMouse);
+    EXPECT_EQ(enabledControlItems(), std::vector<std::string>{"menuSelStop"});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -360,9 +361,20 @@ TEST_F(StepEditorDialogTest, EveryControlCarriesItsNameAndTabFollowsTheLayout)
 {
     dialog.show();
     EXPECT_EQ(dialog.objectName().toStdString(), "frmSet");
-    for (const char* name :
-         {"gridSet", "cmbFlow", "cmbMode", "txtSet", "txtLmt", "txtLmtCur", "txtLmtTim", "cmbStep", "cmbChn"})
-        EXPECT_EQ(dialog.findChild<QWidget*>(QString::fromUtf8(name))->accessibleName().toStdString(), name);
+    EXPECT_EQ(dialog.findChild<QWidget*>(QStringLiteral("gridSet"))->accessibleName().toStdString(), "gridSet");
+    // A screen reader names a field by its label; the time field's caption follows the mode.
+    const auto spoken = [this](const char* name) {
+        return QAccessible::queryAccessibleInterface(child<QWidget>(dialog, name))
+            ->text(QAccessible::Name)
+            .toStdString();
+    };
+    EXPECT_EQ(spoken("txtSet"), "电流：");
+    EXPECT_EQ(spoken("txtLmt"), "电压：");
+    EXPECT_EQ(spoken("txtLmtCur"), "终止电流：");
+    EXPECT_FALSE(child<QLabel>(dialog, "lblTime")->text().isEmpty());
+    EXPECT_EQ(spoken("txtLmtTim"), child<QLabel>(dialog, "lblTime")->text().toStdString());
+    for (const char* name : {"cmbFlow", "cmbMode", "cmbStep", "cmbChn"})
+        EXPECT_TRUE(child<QComboBox>(dialog, name));
     for (const auto& [name, caption] : {std::pair{"cmdClear", "清除"},
                                         {"cmdSet", "设定"},
                                         {"cmdOpen", "打开"},
