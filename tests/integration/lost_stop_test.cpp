@@ -27,8 +27,8 @@ TEST_F(LostStop, StopIsSentAgainEveryTickUntilTheUnitConfirmsIt)
     const int slot = slotOf(kUnit, kChannel);
     sim::SimUnit& unit = *bus.unit(kUnit);
 
+    const int lost = 7;
     {
-        const int lost = 7;
         unit.faults.runawayChannel = kChannel;
         unit.faults.lostStopFrames = lost;
         int ticks = 0;

@@ -8,15 +8,12 @@ using namespace klv;
 
 namespace {
 
-struct UnitRestart : BenchFixture {
+struct UnitRestart : FullBench {
     size_t sampleLines(const std::string& base)
     {
         return readLines(base + ".bk0").value_or(std::vector<std::string>{}).size();
     }
-    std::string base(int position, int n)
-    {
-        return home.path() + "/klv-com1-" + std::to_string(position) + "-" + std::to_string(n + 1);
-    }
+    std::string base(int position, int n) { return backupBase(slotOf(position - 1, n)); }
 };
 
 }  // namespace
@@ -41,12 +38,8 @@ TEST_F(UnitRestart, ContinueAfterARestartTakesUpEachTestOnlyOnItsOwnUnit)
         applyProgram(station.program, station.link, d, program, 1, kApplyAllTarget);
     for (int s = 0; s < 2 * kChannelsPerDevice; ++s)
         startChannel(station, s);
-    for (int t = 0; t < 20; ++t) {
-        const std::uint32_t started = clock.milliseconds();
-        pollTick(station);
-        runTick(station);
-        finishSecond(started);
-    }
+    for (int t = 0; t < 20; ++t)
+        second();
     const size_t firstUnitLines = sampleLines(base(1, 0)), secondUnitLines = sampleLines(base(2, 0));
     ASSERT_GT(secondUnitLines, 5u);
 
