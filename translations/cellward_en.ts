@@ -9,6 +9,17 @@
     </message>
 </context>
 <context>
+    <name>Continue</name>
+    <message>
+        <source>通道%1的测试未继续：单元未应答</source>
+        <translation>Channel %1: test not continued, its unit did not answer</translation>
+    </message>
+    <message>
+        <source>通道%1的测试未继续：单元型号不同</source>
+        <translation>Channel %1: test not continued, the unit is another model</translation>
+    </message>
+</context>
+<context>
     <name>Dialog</name>
     <message>
         <source>保存数据-设备%1</source>
@@ -17,6 +28,17 @@
     <message>
         <source> 通道%1</source>
         <translation> channel %1</translation>
+    </message>
+</context>
+<context>
+    <name>Headless</name>
+    <message>
+        <source>通道%1停止未确认</source>
+        <translation>Channel %1: stop not confirmed by the unit</translation>
+    </message>
+    <message>
+        <source>停止未确认：%1</source>
+        <translation>Stops not confirmed: %1</translation>
     </message>
 </context>
 <context>
@@ -511,6 +533,10 @@
     <message>
         <source>出错</source>
         <translation>Err</translation>
+    </message>
+    <message>
+        <source>停止未确认</source>
+        <translation>Stop unconfirmed</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,7 @@
 #include "app/begin_tests.h"
 #include "app/lab_link.h"
 #include "common/format.h"
+#include "common/screen_text.h"
 #include "data/data_file.h"
 #include "data/save_queue.h"
 #include "link/connection.h"
@@ -81,9 +82,39 @@ bool anyBusy(const Station& station, const std::vector<int>& slots)
 bool stopsPending(const Station& station, const std::vector<int>& slots)
 {
     for (int s : slots)
-        if (station.link.slots[s].command == kQueueStop)
+        if (station.link.slots[s].stopPending)
             return true;
     return station.link.pollBusy;
+}
+
+// One stderr line for each channel whose stop has gone unconfirmed, said once until confirmed.
+void sayUnconfirmedStops(const Station& station, const std::vector<int>& slots, std::vector<bool>& said)
+{
+    for (int s : slots) {
+        const bool unconfirmed = station.link.slots[s].stopUnconfirmed;
+        if (unconfirmed && !said[s])
+            std::fprintf(
+                stderr, "%s\n",
+                fillIn(screenText(KLV_TEXT("Headless", "通道%1停止未确认")), {nameOfSlot(station, s)}).c_str());
+        said[s] = unconfirmed;
+    }
+}
+
+// After "stop all" the exit waits this long for the units to confirm every stop.
+constexpr std::uint32_t kStopConfirmWaitMs = 10000;
+constexpr int kExitStopsUnconfirmed = 4;
+
+// The exit status after the wait: non-zero, naming the channels, when a stop is still unconfirmed.
+int exitAfterStops(const Station& station, const std::vector<int>& slots)
+{
+    std::string names;
+    for (int s : slots)
+        if (station.link.slots[s].stopPending)
+            names += (names.empty() ? "" : " ") + nameOfSlot(station, s);
+    if (names.empty())
+        return 0;
+    std::fprintf(stderr, "%s\n", fillIn(screenText(KLV_TEXT("Headless", "停止未确认：%1")), {names}).c_str());
+    return kExitStopsUnconfirmed;
 }
 
 int monitor(Station& station, StationTimers& timers, const StationOptions& options, Clock& clock)
@@ -104,7 +135,7 @@ int monitor(Station& station, StationTimers& timers, const StationOptions& optio
     return QCoreApplication::exec();
 }
 
-int runTests(Station& station, StationTimers& timers, const StationOptions& options)
+int runTests(Station& station, StationTimers& timers, const StationOptions& options, Clock& clock)
 {
     std::string error;
     auto slots = beginTests(station, options, error);
@@ -116,22 +147,32 @@ int runTests(Station& station, StationTimers& timers, const StationOptions& opti
     QTimer progress, watch;
     QObject::connect(&progress, &QTimer::timeout, [&] { printProgress(station, *slots); });
     bool stopping = false;
+    std::uint32_t stoppedAt = 0;
+    int code = 0;
+    std::vector<bool> said(kSlotTableSize, false);
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (stopRequested && !stopping) {
             stopping = true;
+            stoppedAt = clock.milliseconds();
             for (int s : *slots)
                 if (station.run.slots[s].busy)
                     stopChannel(station, s);
             timers.stopRun();
         }
-        // Done when every test has ended and every stop has gone out on the bus.
-        if (!anyBusy(station, *slots) && !stopsPending(station, *slots))
+        sayUnconfirmedStops(station, *slots, said);
+        // Done when every test has ended and the units have confirmed every stop.
+        if (!anyBusy(station, *slots) && !stopsPending(station, *slots)) {
             QCoreApplication::quit();
+        } else if (stopping && clock.milliseconds() - stoppedAt >= kStopConfirmWaitMs) {
+            code = exitAfterStops(station, *slots);
+            QCoreApplication::quit();
+        }
     });
     timers.start();
     progress.start(10000);
     watch.start(100);
-    return QCoreApplication::exec();
+    const int loop = QCoreApplication::exec();
+    return code != 0 ? code : loop;
 }
 
 }  // namespace
@@ -180,7 +221,7 @@ int runHeadless(const StationOptions& options)
     std::signal(SIGTERM, onSignal);
     StationTimers timers(station, link);
     int code = options.program.empty() && !options.resume ? monitor(station, timers, options, clock)
-                                                          : runTests(station, timers, options);
+                                                          : runTests(station, timers, options, clock);
     // The last tests' saves are still on the queue; a file that could not be written is said here.
     saves.finish();
     const size_t reported = station.ui.history.size();

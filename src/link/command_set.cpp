@@ -13,6 +13,7 @@ namespace {
 constexpr int kStatusAnswerBytes = 10;
 constexpr int kEchoAnswerBytes = 2;
 constexpr float kCapacityWrap = 119.304f;
+constexpr int kStopConfirmTicks = 5;
 
 void appendPair(Bytes& out, int n)
 {
@@ -55,6 +56,23 @@ std::optional<Bytes> calibrationEntry(const SlotLink& slot)
     return entry;
 }
 
+void clearStop(SlotLink& link)
+{
+    link.stopPending = link.stopUnconfirmed = false;
+    link.stopSends = 0;
+}
+
+// A pending stop's next frame: after five ticks without a confirmation the klv log says it once.
+int pendingStop(Station& station, int slot)
+{
+    SlotLink& link = station.link.slots[slot];
+    if (++link.stopSends == kStopConfirmTicks + 1) {
+        link.stopUnconfirmed = true;
+        klvLog(station, "ErrTmrComm(" + slotTag(slot) + ") stop unconfirmed");
+    }
+    return kQueueStop;
+}
+
 int pairAt(const Bytes& b, size_t p) { return decodePair(b[p], b[p + 1]); }
 
 // Only devices 0..5 own channel slots; the device table's spare entry 6 would reach past
@@ -89,7 +107,14 @@ void AddCmd(Station& station, int slot, int queueCode)
 {
     if (slot < 0 || slot >= kSlotTableSize)
         throw std::out_of_range("AddCmd: channel slot " + std::to_string(slot));
-    station.link.slots[slot].command = queueCode;
+    SlotLink& link = station.link.slots[slot];
+    link.command = queueCode;
+    if (queueCode == kQueueStop && !link.stopPending) {
+        link.stopPending = true;
+        link.stopSends = 0;
+    } else if (queueCode == kQueueStart) {
+        clearStop(link);
+    }
 }
 
 void resetSlot(Station& station, int slot) { AddCmd(station, slot, kQueueNothing); }
@@ -103,6 +128,8 @@ ChannelFrame buildChannelFrame(Station& station, int device)
     for (int n = 0; n < kChannelsPerDevice; ++n) {
         SlotLink& slot = station.link.slots[slotOf(device, n)];
         int code = slot.command;
+        if (slot.stopPending && (code == kQueueNothing || code == kQueueStop))
+            code = pendingStop(station, slotOf(device, n));
         std::optional<Bytes> entry;
         if (code == kQueueStart || code == kQueueCalibration) {
             entry = code == kQueueStart ? startEntry(slot, dev.setCurrentScale) : calibrationEntry(slot);
@@ -157,10 +184,13 @@ void decodeChannelAnswer(Station& station, int device, const Bytes& b)
             return;
         if (code == kCmdStart && b[p + 1] == 1)
             slot.running = true;
-        else if (code == kCmdStop && b[p + 1] == 1)
+        else if (code == kCmdStop && b[p + 1] == 1) {
             slot.running = false;
-        else if (code == kCmdStatus) {
+            clearStop(slot);
+        } else if (code == kCmdStatus) {
             slot.running = b[p + 1] == 1;
+            if (!slot.running)
+                clearStop(slot);
             if (station.run.slots[s].stepSeconds >= 1 || !slot.running) {
                 auto current = decodeCurrent(pairAt(b, p + 2), dev.readingCurrentScale);
                 if (!current)

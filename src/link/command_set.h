@@ -30,6 +30,7 @@ Bytes identityRequest(int address);
 std::optional<Identity> decodeIdentity(const Bytes& answer);
 
 // Queue a command code for a channel slot (0..48); the last code before the next frame wins.
+// A stop stays pending past its frame until the unit confirms it; a start takes its place.
 void AddCmd(Station& station, int slot, int queueCode);
 void resetSlot(Station& station, int slot);
 

@@ -61,6 +61,10 @@ struct DeviceEntry {
 struct SlotLink {
     int command = kQueueNothing;
     bool running = false;  // the device reports the channel's output on
+    // A stop goes out in every frame until an answer shows the channel not running.
+    bool stopPending = false;
+    int stopSends = 0;
+    bool stopUnconfirmed = false;  // five ticks have passed without that answer
     float current = 0, voltage = 0, capacity = 0, capacityWrap = 0, energy = 0;
     int startMode = 0;
     float startCurrent = 0, startVoltage = 0, startEndCurrent = 0;

@@ -138,6 +138,23 @@ std::string confirmationText(const Station& station, ChannelOp op, OpScope scope
     return fillIn(screenText(question), {subject(station, op, scope, screenText)});
 }
 
+namespace {
+
+// One message for every test a continue left alone because its unit is not the one on the bus.
+void sayUnitRefusals(Station& station)
+{
+    auto& refusals = station.run.unitRefusals;
+    if (refusals.empty())
+        return;
+    std::string text;
+    for (const std::string& line : refusals)
+        text += (text.empty() ? "" : "\n") + line;
+    refusals.clear();
+    showMessage(text, MsgIcon::Information);
+}
+
+}  // namespace
+
 void runConfirmedOp(Station& station, ChannelOp op, OpScope scope)
 {
     if (!hasTarget(station, scope))
@@ -147,6 +164,7 @@ void runConfirmedOp(Station& station, ChannelOp op, OpScope scope)
     sysLog(station, time + subject(station, op, scope, fileText));
     for (Channel ch : scopeChannels(station, scope))
         applyToChannel(station, op, scope, ch);
+    sayUnitRefusals(station);
 }
 
 bool runMenuOp(Station& station, ChannelOp op, OpScope scope)

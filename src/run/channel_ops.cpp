@@ -10,6 +10,7 @@
 #include "run/backup_files.h"
 #include "run/backup_restore.h"
 #include "run/lab_feed.h"
+#include "run/test_unit.h"
 #include "station.h"
 
 namespace klv {
@@ -63,6 +64,7 @@ void startChannel(Station& station, int slot)
     run.loopPass = 1;
     run.backupBase = backupBaseName(station, slot);
     createBackupFiles(station, slot, run.backupBase);
+    recordTestUnit(run.backupBase, unitOfSlot(station, slot));
     if (station.lab)
         station.lab->testStarted(slot, false);
 }
@@ -78,7 +80,12 @@ void continueChannel(Station& station, int slot)
     run.currentStep = 1;
     station.program.startStep[slot] = 1;
     run.loopPass = 1;
-    const std::string base = backupBaseName(station, slot);
+    UnitBackups backups = backupsOfUnit(station, slot);
+    auto& refusals = station.run.unitRefusals;
+    refusals.insert(refusals.end(), backups.refusals.begin(), backups.refusals.end());
+    if (backups.base.empty())
+        return;  // no test of this unit to take up
+    const std::string& base = backups.base;
 
     const RestoreOutcome program = restoreSamples(station, slot, base + ".bk0");
     if (program == RestoreOutcome::Unreadable)

@@ -198,6 +198,9 @@ struct View {
             showBusy(capacity, energy);
         else
             showIdle();
+        // The unit has not confirmed a stop: the tile says so until it does.
+        if (link.stopUnconfirmed)
+            tile.Txt = caption(KLV_TEXT("Tile", "停止未确认"));
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/text_grid.h"
 #include "link/registry.h"
@@ -53,6 +54,8 @@ struct RunSlot {
 struct RunTables {
     IndexTable<RunSlot, kSlotTableSize> slots{};
     bool autoSave = false;  // the "自动保存" menu check mark
+    // Tests a continue found but did not take up, said together when the continue is done.
+    std::vector<std::string> unitRefusals;
 };
 
 }  // namespace klv

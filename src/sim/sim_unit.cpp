@@ -99,6 +99,11 @@ std::optional<Bytes> SimUnit::channelPayload(const Bytes& request)
         entries.push_back(&request[p]);
         p += length;
     }
+    const bool carriesStop = std::any_of(entries.begin(), entries.end(), [](auto e) { return e[0] == kStop; });
+    if (carriesStop && faults.lostStopFrames > 0) {
+        --faults.lostStopFrames;
+        return std::nullopt;
+    }
     Bytes out;
     for (size_t n = 0; n < entries.size(); ++n)
         appendAnswer(static_cast<int>(n), entries[n], out);

@@ -11,8 +11,8 @@
 
 namespace klv::sim {
 
-// Trouble a unit can be told to make. The first six concern its answers on
-// the line; the last two its channels.
+// Trouble a unit can be told to make. The first seven concern the line and
+// its answers; the last two its channels.
 struct SimFaults {
     bool silent = false;                         // hears nothing, answers nothing
     std::optional<std::uint64_t> silentAfterMs;  // falls silent once the bus has run this long
@@ -20,6 +20,7 @@ struct SimFaults {
     bool badChecksum = false;
     int surplusBytes = 0;                 // bytes after the end byte
     std::uint32_t lateMs = 0;             // extra delay before the first answer byte
+    int lostStopFrames = 0;               // this many frames carrying a stop never reach the unit
     int runawayChannel = -1;              // this channel's voltage climbs while it runs
     std::optional<int> stopAfterSeconds;  // every channel ends its step after this long
 };

@@ -57,7 +57,9 @@ TEST_F(CommandSetTest, IdleFrameStopFrameAndStartEntryAreExact)
               (Bytes{0xFA, 0x01, 0x01, 0x09, 0x66, 0x00, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x33, 0xF8}));
     EXPECT_EQ(stop.expectedLength, 78);
     EXPECT_FALSE(stop.allStatus);
-    EXPECT_TRUE(buildChannelFrame(station, 0).allStatus);  // the stop was consumed
+    EXPECT_EQ(buildChannelFrame(station, 0).frame, stop.frame);  // unconfirmed: the same stop again
+    decodeChannelAnswer(station, 0, Bytes{0xFA, 0x01, 0x01, 0x09, 0x66, 0x01});
+    EXPECT_TRUE(buildChannelFrame(station, 0).allStatus);  // the echo confirmed it
 
     station.link.devices[0].setCurrentScale = 100;
     slot(2).startMode = kModeDischarge;
