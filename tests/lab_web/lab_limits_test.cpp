@@ -155,7 +155,7 @@ TEST(LabLimits, LoopbackRefusesForeignHosts)
     httplib::Client client("127.0.0.1", lab.port());
     for (const auto& [host, status] :
          {std::pair{"attacker.example", 421}, {"localhost:8080", 200}, {"127.0.0.1", 200}}) {
-        const auto res = client.Get("/api/tests", {{"Host", host}});
+        const auto res = client.Get("/api/live", {{"Host", host}});
         ASSERT_TRUE(res) << host;
         EXPECT_EQ(res->status, status) << host;
     }
