@@ -41,7 +41,7 @@ int main(int argc, char** argv)
     klv::lab::LabReader reader(pool);
     klv::LiveState live;
     klv::LivePoller poller(reader, live);
-    klv::LabServer server(reader, live, klv::AccessGate(o.token));
+    klv::LabServer server(reader, live, klv::AccessGate(o.token), klv::HostCheck(o.host, o.loopback, o.hostNames));
     const int port = server.bind(o.host, o.port);
     if (port < 0) {
         std::fprintf(stderr, "klv-lab: cannot listen on %s:%d\n", o.host.c_str(), o.port);

@@ -1,5 +1,8 @@
 #include "labweb/lab_options.h"
 
+#include <netdb.h>
+#include <netinet/in.h>
+
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -37,14 +40,34 @@ bool splitListen(const std::string& text, std::string& host, int& port)
 
 }  // namespace
 
-bool isLoopback(const std::string& host) { return host == "localhost" || host == "::1" || host.starts_with("127."); }
+// Judged on the resolved addresses, not the text: "127.attacker.example" is a name like any other.
+bool isLoopback(const std::string& host)
+{
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0)
+        return false;
+    bool loopback = found != nullptr;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        if (a->ai_family == AF_INET)
+            loopback &= (ntohl(reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr.s_addr) >> 24) == 127;
+        else if (a->ai_family == AF_INET6)
+            loopback &= IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr);
+        else
+            loopback = false;
+    }
+    freeaddrinfo(found);
+    return loopback;
+}
 
 std::string labUsage()
 {
-    return "usage: klv-lab --db URL [--listen ADDR:PORT] [--token-file FILE]\n"
+    return "usage: klv-lab --db URL [--listen ADDR:PORT] [--token-file FILE] [--host-name NAME]...\n"
            "  --db URL            the lab database, a libpq URI (postgresql://user@host/cellward)\n"
            "  --listen ADDR:PORT  where the page listens; default 127.0.0.1:8080\n"
-           "  --token-file FILE   the access token; needed for any address but loopback\n";
+           "  --token-file FILE   the access token, 16 characters or more; needed for any address but loopback\n"
+           "  --host-name NAME    a further name the page is reached by (repeatable); other Host headers get 421\n";
 }
 
 LabOptionsResult parseLabOptions(const std::vector<std::string>& args)
@@ -59,7 +82,7 @@ LabOptionsResult parseLabOptions(const std::vector<std::string>& args)
             o.help = true;
         } else if (a == "--version") {
             o.version = true;
-        } else if ((a == "--db" || a == "--listen" || a == "--token-file") && !hasValue) {
+        } else if ((a == "--db" || a == "--listen" || a == "--token-file" || a == "--host-name") && !hasValue) {
             r.error = a + " needs a value";
             return r;
         } else if (a == "--db") {
@@ -69,6 +92,8 @@ LabOptionsResult parseLabOptions(const std::vector<std::string>& args)
                 r.error = "--listen wants ADDR:PORT, not " + args[i];
                 return r;
             }
+        } else if (a == "--host-name") {
+            o.hostNames.push_back(args[++i]);
         } else if (a == "--token-file") {
             tokenFile = args[++i];
         } else {
@@ -97,8 +122,14 @@ LabOptionsResult parseLabOptions(const std::vector<std::string>& args)
                 r.error = "the token in " + tokenFile + " may hold only visible ASCII without ; , \" \\";
                 return r;
             }
+        if (o.token.size() < kMinTokenLength) {
+            r.error = "the token in " + tokenFile + " is shorter than " + std::to_string(kMinTokenLength) +
+                      " characters: it could be guessed";
+            return r;
+        }
     }
-    if (!isLoopback(o.host) && o.token.empty())
+    o.loopback = isLoopback(o.host);
+    if (!o.loopback && o.token.empty())
         r.error = "listening on " + o.host + " needs --token-file: the page would be open to the network";
     return r;
 }

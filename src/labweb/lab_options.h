@@ -10,7 +10,9 @@ struct LabOptions {
     std::string db;                  // libpq connection URI
     std::string host = "127.0.0.1";  // address to listen on
     int port = 8080;
-    std::string token;  // from --token-file; empty: no token asked
+    std::string token;                   // from --token-file; empty: no token asked
+    std::vector<std::string> hostNames;  // --host-name: further names the page answers to
+    bool loopback = true;                // the listen address reaches only this machine
     bool help = false, version = false;
 };
 
@@ -25,7 +27,10 @@ LabOptionsResult parseLabOptions(const std::vector<std::string>& args);
 
 std::string labUsage();
 
-// 127.0.0.0/8, ::1 and "localhost" reach only this machine.
+// True when every address the name resolves to is in 127.0.0.0/8 or ::1.
 bool isLoopback(const std::string& host);
+
+// Shorter tokens can be guessed even at five attempts a minute.
+constexpr std::size_t kMinTokenLength = 16;
 
 }  // namespace klv

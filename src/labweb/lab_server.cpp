@@ -1,5 +1,7 @@
 #include "labweb/lab_server.h"
 
+#include <charconv>
+
 #include "labweb/web_assets.h"
 
 namespace klv {
@@ -24,11 +26,30 @@ void sendAsset(httplib::Response& res, const std::string& name)
 // Pages a person opens get the login form with their 401; everything else a short text.
 bool isPage(const std::string& path) { return !path.starts_with("/api/") && !path.ends_with("/bdf"); }
 
+void refuse(httplib::Response& res, int status, const char* text)
+{
+    res.status = status;
+    res.set_header("Connection", "close");
+    GuardedServer::closeAfterAnswer();
+    res.set_content(text, "text/plain; charset=utf-8");
+}
+
+// An absent length is an empty body; a length that does not parse is refused like a long one.
+bool bodyFits(const std::string& length, std::size_t limit)
+{
+    if (length.empty())
+        return true;
+    std::size_t value = 0;
+    const auto [end, ec] = std::from_chars(length.data(), length.data() + length.size(), value);
+    return ec == std::errc() && end == length.data() + length.size() && value <= limit;
+}
+
 }  // namespace
 
-LabServer::LabServer(lab::LabReader& reader, const LiveState& live, AccessGate gate)
-        : reader_(reader), live_(live), gate_(std::move(gate))
+LabServer::LabServer(lab::LabReader& reader, const LiveState& live, AccessGate gate, HostCheck hosts)
+        : reader_(reader), live_(live), gate_(std::move(gate)), hosts_(std::move(hosts))
 {
+    http_.set_payload_max_length(kMaxBody);
     http_.set_default_headers({{"Content-Security-Policy", kPolicy},
                                {"X-Content-Type-Options", "nosniff"},
                                {"Referrer-Policy", "no-referrer"},
@@ -47,18 +68,73 @@ int LabServer::bind(const std::string& host, int port)
     return http_.bind_to_port(host, port) ? port : -1;
 }
 
-httplib::Server::HandlerResponse LabServer::admit(const httplib::Request& req, httplib::Response& res) const
+// Runs once the headers are in and before any body is read.
+httplib::Server::HandlerResponse LabServer::admit(const httplib::Request& req, httplib::Response& res)
 {
+    using Result = httplib::Server::HandlerResponse;
+    if (!hosts_.admits(req.get_header_value("Host"))) {
+        refuse(res, 421, "421 this page is not served under that host name\n");
+        return Result::Handled;
+    }
+    // Chunked bodies, or bodies read to the end of the connection, have no length to judge up
+    // front; the login form never sends one.
+    const bool mayHaveBody = req.method != "GET" && req.method != "HEAD";
+    if (req.has_header("Transfer-Encoding") || (mayHaveBody && !req.has_header("Content-Length"))) {
+        refuse(res, 411, "411 a request body needs its Content-Length\n");
+        return Result::Handled;
+    }
+    if (!bodyFits(req.get_header_value("Content-Length"), kMaxBody)) {
+        refuse(res, 413, "413 the request body is too large\n");
+        return Result::Handled;
+    }
     const bool free = req.path == "/login" || req.path == "/assets/lab.css" || req.path == "/assets/icon.svg";
-    if (free || gate_.admits(req.get_header_value("Authorization"), req.get_header_value("Cookie")))
-        return httplib::Server::HandlerResponse::Unhandled;
+    return free || checkToken(req, res) ? Result::Unhandled : Result::Handled;
+}
+
+// True when the request may go on; otherwise `res` holds the 401 or, for a client that guessed
+// wrong too often, the 429.
+bool LabServer::checkToken(const httplib::Request& req, httplib::Response& res)
+{
+    const std::string authorization = req.get_header_value("Authorization");
+    if (!authorization.empty() && throttled(req, res))
+        return false;
+    if (gate_.admits(authorization, req.get_header_value("Cookie")))
+        return true;
+    if (!authorization.empty())
+        throttle_.failed(req.remote_addr);
     res.status = 401;
     res.set_header("WWW-Authenticate", "Bearer realm=\"klv-lab\"");
     if (isPage(req.path))
         sendAsset(res, "login.html");
     else
         res.set_content("401 the lab page needs its access token\n", "text/plain; charset=utf-8");
-    return httplib::Server::HandlerResponse::Handled;
+    return false;
+}
+
+bool LabServer::throttled(const httplib::Request& req, httplib::Response& res)
+{
+    const int wait = throttle_.waitSeconds(req.remote_addr);
+    if (wait == 0)
+        return false;
+    refuse(res, 429, "429 too many wrong tokens; try again later\n");
+    res.set_header("Retry-After", std::to_string(wait));
+    return true;
+}
+
+void LabServer::login(const httplib::Request& req, httplib::Response& res)
+{
+    if (throttled(req, res))
+        return;
+    std::string cookie;
+    if (gate_.login(req.get_param_value("token"), cookie)) {
+        res.set_header("Set-Cookie", cookie);
+        res.set_redirect("/", 303);
+        return;
+    }
+    if (!gate_.open())
+        throttle_.failed(req.remote_addr);
+    res.status = 401;
+    sendAsset(res, "login.html");
 }
 
 void LabServer::routePages()
@@ -72,16 +148,7 @@ void LabServer::routePages()
     http_.Get("/login", page("login.html"));
     http_.Get(R"(/assets/([a-z]+\.(js|css|svg)))",
               [](const httplib::Request& req, httplib::Response& res) { sendAsset(res, req.matches[1]); });
-    http_.Post("/login", [this](const httplib::Request& req, httplib::Response& res) {
-        std::string cookie;
-        if (gate_.login(req.get_param_value("token"), cookie)) {
-            res.set_header("Set-Cookie", cookie);
-            res.set_redirect("/", 303);
-        } else {
-            res.status = 401;
-            sendAsset(res, "login.html");
-        }
-    });
+    http_.Post("/login", [this](const httplib::Request& req, httplib::Response& res) { login(req, res); });
 }
 
 }  // namespace klv

@@ -5,6 +5,9 @@
 #include <string>
 
 #include "labweb/access_gate.h"
+#include "labweb/guarded_server.h"
+#include "labweb/host_check.h"
+#include "labweb/login_throttle.h"
 
 namespace klv {
 
@@ -18,7 +21,10 @@ class LiveState;
 // pool; handlers read the live state (under its lock) or borrow a connection from the reader.
 class LabServer {
 public:
-    LabServer(lab::LabReader& reader, const LiveState& live, AccessGate gate);
+    // Request bodies beyond this are refused from their headers, before a byte of them is read.
+    static constexpr std::size_t kMaxBody = 64 * 1024;
+
+    LabServer(lab::LabReader& reader, const LiveState& live, AccessGate gate, HostCheck hosts);
 
     // Binds (port 0: any free port); the port bound, or −1 when the address cannot be bound.
     int bind(const std::string& host, int port);
@@ -28,12 +34,17 @@ public:
 private:
     void routePages();
     void routeApi();
-    httplib::Server::HandlerResponse admit(const httplib::Request& req, httplib::Response& res) const;
+    httplib::Server::HandlerResponse admit(const httplib::Request& req, httplib::Response& res);
+    bool throttled(const httplib::Request& req, httplib::Response& res);
+    bool checkToken(const httplib::Request& req, httplib::Response& res);
+    void login(const httplib::Request& req, httplib::Response& res);
 
     lab::LabReader& reader_;
     const LiveState& live_;
     AccessGate gate_;
-    httplib::Server http_;
+    HostCheck hosts_;
+    LoginThrottle throttle_;
+    GuardedServer http_;
 };
 
 }  // namespace klv
