@@ -332,6 +332,14 @@
         <source>The bench&apos;s name in the lab database (default: host-folder).</source>
         <translation>The bench&apos;s name in the lab database (default: host-folder).</translation>
     </message>
+    <message>
+        <source>Write the cycle table of each FILE.dat to BASE.cycles.csv beside it, then exit.</source>
+        <translation>Write the cycle table of each FILE.dat to BASE.cycles.csv beside it, then exit.</translation>
+    </message>
+    <message>
+        <source>With --export-cycles: write the tables into this folder.</source>
+        <translation>With --export-cycles: write the tables into this folder.</translation>
+    </message>
 </context>
 <context>
     <name>Table</name>

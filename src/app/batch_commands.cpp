@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "data/cycle_table.h"
 #include "data/data_viewer.h"
 #include "data/step_export.h"
 #include "ui/curve_graph_widget.h"
@@ -57,7 +58,34 @@ std::unique_ptr<QApplication> ensureApplication()
     return app;
 }
 
+// BASE.cycles.csv for FILE.dat (a name without ".dat" keeps all of it), in folder when one is given.
+std::string cyclesPath(const std::string& dat, const std::string& folder)
+{
+    std::string base = lowerSuffix(dat) == "dat" ? dat.substr(0, dat.size() - 4) : dat;
+    if (!folder.empty()) {
+        const size_t slash = base.find_last_of('/');
+        base = folder + "/" + (slash == std::string::npos ? base : base.substr(slash + 1));
+    }
+    return base + ".cycles.csv";
+}
+
 }  // namespace
+
+int runExportCycles(const std::vector<std::string>& dats, const std::string& folder)
+{
+    int status = 0;
+    for (const std::string& dat : dats) {
+        const std::string csv = cyclesPath(dat, folder);
+        std::string error;
+        if (exportCycles(dat, csv, error)) {
+            std::printf("%s\n", csv.c_str());
+        } else {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            status = kReadFailed;
+        }
+    }
+    return status;
+}
 
 int runExportSteps(const std::string& dat, const std::string& base)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace klv {
 
@@ -13,5 +14,9 @@ int runExportSteps(const std::string& dat, const std::string& base);
 // --picture FILE.dat OUT.png|OUT.bmp [--view NAME]: a view of the file as the viewer draws it,
 // with its legends, rendered offscreen. An empty view name is "全部-时间".
 int runPicture(const std::string& dat, const std::string& out, const std::string& view);
+
+// --export-cycles FILE.dat... [--out DIR]: BASE.cycles.csv of each file beside it or in DIR; a
+// file that cannot be read or written is named on stderr and the others are still written.
+int runExportCycles(const std::vector<std::string>& dats, const std::string& folder);
 
 }  // namespace klv

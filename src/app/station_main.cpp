@@ -136,6 +136,8 @@ int main(int argc, char** argv)
         return klv::runPicture(options.picture, options.target, options.view);
     if (!options.exportBdf.empty())
         return klv::runExportBdf(options.exportBdf, options.target);
+    if (!options.exportCycles.empty())
+        return klv::runExportCycles(options.exportCycles, options.outFolder);
     // The process list shows the arguments: a password in the lab URL becomes "***" there.
     klv::lab::hidePasswordInArguments(argc, argv, options.labUrl);
     if (!options.headless) {

@@ -68,6 +68,13 @@ struct Parser {
         "export-bdf",
         t(QT_TRANSLATE_NOOP("StationOptions", "Write FILE.dat as a Battery Data Format CSV to OUT.csv, then exit.")),
         "FILE.dat OUT.csv"};
+    QCommandLineOption exportCycles{
+        "export-cycles",
+        t(QT_TRANSLATE_NOOP("StationOptions",
+                            "Write the cycle table of each FILE.dat to BASE.cycles.csv beside it, then exit."))};
+    QCommandLineOption out{
+        "out", t(QT_TRANSLATE_NOOP("StationOptions", "With --export-cycles: write the tables into this folder.")),
+        "DIR"};
     QCommandLineOption lab{
         "lab",
         t(QT_TRANSLATE_NOOP("StationOptions", "Also write every test to this lab PostgreSQL database (a libpq URI).")),
@@ -88,9 +95,9 @@ struct Parser {
         qt.setApplicationDescription(
             t(QT_TRANSLATE_NOOP("StationOptions", "[Cellward] %1: the station for a bench of battery test units."))
                 .arg(t(kAppTitle, "Brand")));
-        qt.addOptions({headless, home,      port,     from,        to,    seconds,     program,
-                       channels, resume,    autosave, snapshot,    every, exportSteps, picture,
-                       view,     exportBdf, lab,      stationName, lang,  help,        version});
+        qt.addOptions({headless,     home,     port,     from,        to,          seconds, program, channels,
+                       resume,       autosave, snapshot, every,       exportSteps, picture, view,    exportBdf,
+                       exportCycles, out,      lab,      stationName, lang,        help,    version});
     }
 };
 
@@ -163,7 +170,17 @@ ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOp
     o.exportBdf = p.qt.value(p.exportBdf).toStdString();
     o.labUrl = p.qt.value(p.lab).toStdString();
     o.stationName = p.qt.value(p.stationName).toStdString();
+    o.outFolder = p.qt.value(p.out).toStdString();
     const QStringList rest = p.qt.positionalArguments();
+    if (p.qt.isSet(p.exportCycles)) {
+        if (rest.isEmpty() || !o.exportSteps.empty() || !o.picture.empty() || !o.exportBdf.empty())
+            return fail("--export-cycles FILE.dat... [--out DIR]");
+        for (const QString& file : rest)
+            o.exportCycles.push_back(file.toStdString());
+        return ParseOutcome::Run;
+    }
+    if (p.qt.isSet(p.out))
+        return fail("--out (only with --export-cycles)");
     const int batches = !o.exportSteps.empty() + !o.picture.empty() + !o.exportBdf.empty();
     const bool batch = batches > 0;
     if (batch && (rest.size() != 1 || batches > 1))

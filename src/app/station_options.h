@@ -24,12 +24,14 @@ struct StationOptions {
     std::string snapshot;  // a picture of the main window, rewritten every `every` seconds
     int every = 0;
     // Batch exports without a window: the step CSVs or a picture of one data file.
-    std::string exportSteps, picture;  // the data file
-    std::string target;                // BASE of the CSVs, or the picture file
-    std::string view;                  // the view drawn; empty: "全部-时间"
-    std::string lang;                  // "zh", "en" or empty: klv.ini, then the system
-    std::string exportBdf;             // the data file to write as a Battery Data Format CSV to `target`
-    std::string labUrl, stationName;   // the lab database and the bench's name there; empty: from klv.ini
+    std::string exportSteps, picture;       // the data file
+    std::string target;                     // BASE of the CSVs, or the picture file
+    std::string view;                       // the view drawn; empty: "全部-时间"
+    std::string lang;                       // "zh", "en" or empty: klv.ini, then the system
+    std::string exportBdf;                  // the data file to write as a Battery Data Format CSV to `target`
+    std::vector<std::string> exportCycles;  // data files whose cycle tables are written, then exit
+    std::string outFolder;                  // where those go; empty: beside each file
+    std::string labUrl, stationName;        // the lab database and the bench's name there; empty: from klv.ini
 };
 
 enum class ParseOutcome { Run, Exit, Error };

@@ -1,9 +1,8 @@
 #include "data/bdf_export.h"
 
-#include <fstream>
-
 #include "common/format.h"
 #include "data/data_loader.h"
+#include "data/file_csv.h"
 #include "data/step_spans.h"
 
 namespace klv {
@@ -27,19 +26,7 @@ std::string bdfText(const LoadedData& data)
 
 bool exportBdf(const std::string& datPath, const std::string& csvPath, std::string& error)
 {
-    const LoadedData data = loadDataFile(datPath);
-    if (!data.complete) {
-        error = "cannot read " + datPath + " and its result file to the end";
-        return false;
-    }
-    std::ofstream out(csvPath, std::ios::binary | std::ios::trunc);
-    out << bdfText(data);
-    out.close();
-    if (!out) {
-        error = "cannot write " + csvPath;
-        return false;
-    }
-    return true;
+    return writeCsvOfFile(datPath, csvPath, bdfText, error);
 }
 
 }  // namespace klv

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace klv {
+
+struct LoadedData;
+struct LoadedRecord;
+
+// The column header of a cycle table CSV.
+inline constexpr const char* kCycleHeader =
+    "Cycle Count / 1,Start Time / s,End Time / s,Charging Capacity / Ah,Discharging Capacity / Ah,"
+    "Charging Energy / Wh,Discharging Energy / Wh,Coulombic Efficiency / %,Energy Efficiency / %,"
+    "Mean Charging Voltage / V,Mean Discharging Voltage / V,Maximum Voltage / V,Minimum Voltage / V,"
+    "Discharge Capacity Retention / %,Cumulative Throughput / Ah";
+
+enum class StepRole { Charge, Discharge, Other };
+
+// One result row with the records that fall in it: what a cycle's values are made of. A saved
+// file and the live step results of a running channel both reduce to these.
+struct StepTotals {
+    int cycle = 1;
+    StepRole role = StepRole::Other;
+    double capacity = 0, energy = 0;  // Ah and Wh as the row recorded them
+    long long records = 0;
+    long long firstSeconds = 0, lastSeconds = 0;
+    double voltageSum = 0;
+    float maxVoltage = 0, minVoltage = 0;
+
+    void add(const LoadedRecord& record);
+};
+
+// One row of the table; a value that does not exist for the cycle is empty.
+struct CycleRow {
+    int cycle = 1;
+    std::optional<long long> start, end;
+    std::optional<double> chargeAh, dischargeAh, chargeWh, dischargeWh;
+    std::optional<double> coulombic, energyEfficiency;  // %
+    std::optional<double> meanChargeV, meanDischargeV, maxV, minV;
+    std::optional<double> retention;  // %
+    double throughputAh = 0;
+};
+
+// The result rows of a loaded file, each with its records as the step spans place them;
+// records after the last row's end belong to no row.
+std::vector<StepTotals> stepTotals(const LoadedData& data);
+// One row per recorded loop pass, in ascending order.
+std::vector<CycleRow> cycleRows(const std::vector<StepTotals>& steps);
+// The header line and one line per row, LF-terminated.
+std::string cycleCsv(const std::vector<CycleRow>& rows);
+// Load FILE.dat (and its .run) and write its cycle table; false with the reason when it cannot.
+bool exportCycles(const std::string& datPath, const std::string& csvPath, std::string& error);
+
+}  // namespace klv
