@@ -1,10 +1,11 @@
 #include "data/bdf_export.h"
 
-#include <fstream>
+#include <algorithm>
 
 #include "common/format.h"
 #include "data/data_loader.h"
 #include "data/step_spans.h"
+#include "platform/file_replacement.h"
 
 namespace klv {
 
@@ -32,10 +33,7 @@ bool exportBdf(const std::string& datPath, const std::string& csvPath, std::stri
         error = "cannot read " + datPath + " and its result file to the end";
         return false;
     }
-    std::ofstream out(csvPath, std::ios::binary | std::ios::trunc);
-    out << bdfText(data);
-    out.close();
-    if (!out) {
+    if (!replaceFile(csvPath, bdfText(data))) {
         error = "cannot write " + csvPath;
         return false;
     }
