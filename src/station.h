@@ -43,6 +43,9 @@ struct Station {
     // Where saved data files are written when the station runs with a window or headless:
     // off the polling thread. Without one they are written at once.
     SaveQueue* saveQueue = nullptr;
+    // Told at once, in the operator's language, when a file of a running test cannot be
+    // written (the window's status bar, headless stderr); once per failure, not per line.
+    std::function<void(const std::string& line)> onWriteFailed;
     // The lab database's store when the station runs with --lab; without one nothing is sent.
     LabFeed* lab = nullptr;
 };

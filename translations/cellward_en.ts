@@ -99,6 +99,10 @@
         <source>通道%1电流出错</source>
         <translation>Channel %1 stopped: current error</translation>
     </message>
+    <message>
+        <source>备份写入失败 %1, 数据暂存在内存中</source>
+        <translation>Cannot write the backup %1; the data are kept in memory</translation>
+    </message>
 </context>
 <context>
     <name>Lab</name>
@@ -113,6 +117,14 @@
     <message>
         <source>实验室库: 未连接, 积压 %1 条</source>
         <translation>Lab database: not connected, %1 rows waiting</translation>
+    </message>
+    <message>
+        <source>实验室库: 发送出错, 积压 %1 条, 已搁置 %2 条</source>
+        <translation>Lab database: sending fails, %1 rows waiting, %2 set aside</translation>
+    </message>
+    <message>
+        <source>实验室库: 已连接, 已搁置 %1 条</source>
+        <translation>Lab database: connected, %1 rows set aside</translation>
     </message>
 </context>
 <context>
@@ -704,6 +716,10 @@
     <message>
         <source>曲线(&amp;C)</source>
         <translation>&amp;Curves</translation>
+    </message>
+    <message>
+        <source>无法写入 %1</source>
+        <translation>Cannot write %1</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,7 @@
 #include "data/cycle_table.h"
 #include "data/data_viewer.h"
 #include "data/step_export.h"
+#include "platform/qt_picture_file.h"
 #include "ui/curve_graph_widget.h"
 
 namespace klv {
@@ -134,7 +135,7 @@ int runPicture(const std::string& dat, const std::string& out, const std::string
         viewer.refresh(*chosen);
     viewer.showLegends(true);
     const QImage picture = widget.grab().toImage();
-    if (!picture.save(QString::fromStdString(out), format == "png" ? "PNG" : "BMP")) {
+    if (!writePicture(picture, out, format == "png" ? "PNG" : "BMP")) {
         std::fprintf(stderr, "cannot write the picture %s\n", out.c_str());
         return kReadFailed;
     }

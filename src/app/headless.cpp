@@ -17,6 +17,7 @@
 #include "platform/ini_file.h"
 #include "platform/qt_serial_port.h"
 #include "platform/text_file.h"
+#include "run/backup_files.h"
 #include "run/channel_ops.h"
 #include "run/live_data.h"
 #include "station.h"
@@ -175,6 +176,19 @@ int runTests(Station& station, StationTimers& timers, const StationOptions& opti
     return code != 0 ? code : loop;
 }
 
+// Exit status of a run whose files could not all be written; the others keep theirs.
+constexpr int kUnwritten = 5;
+
+// A run that could not write everything must not look like one that did.
+int unwrittenExitCode(Station& station, int code, size_t failedSaves)
+{
+    retryBackups(station);
+    const size_t lines = unwrittenBackupLines(station);
+    if (lines > 0)
+        std::fprintf(stderr, "%zu backup lines could not be written\n", lines);
+    return code == 0 && (lines > 0 || failedSaves > 0) ? kUnwritten : code;
+}
+
 }  // namespace
 
 // The main thread holds the tables, the run tick and live data; the link thread the port.
@@ -189,6 +203,7 @@ int runHeadless(const StationOptions& options)
     const auto lab = openLab(station, options);
     if (lab)
         lab->announce = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    station.onWriteFailed = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     startUpStation(station);
     LinkThread link([&ini](int n) { return portPath(ini, n, systemSerialPorts()); }, clock);
 
@@ -228,7 +243,7 @@ int runHeadless(const StationOptions& options)
     reportFailedSaves(station);
     for (size_t i = reported; i < station.ui.history.size(); ++i)
         std::fprintf(stderr, "%s\n", station.ui.history[i].c_str());
-    return code;
+    return unwrittenExitCode(station, code, station.ui.history.size() - reported);
 }
 
 }  // namespace klv

@@ -1,5 +1,7 @@
 #include "data/bdf_export.h"
 
+#include <algorithm>
+
 #include "common/format.h"
 #include "data/data_loader.h"
 #include "data/file_csv.h"

@@ -1,10 +1,10 @@
 #include "data/data_file_copy.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 
 #include "data/data_lines.h"
+#include "platform/file_replacement.h"
 #include "platform/text_file.h"
 #include "station.h"
 
@@ -26,18 +26,13 @@ bool copyRecords(const Station& station, int slot, DataFileCopy& copy)
 
 size_t recordCount(const DataFileCopy& copy) { return std::min(copy.voltages.size(), copy.currents.size()); }
 
-// Lines of base.dat in blocks of about a megabyte, each written as soon as it is full.
+// Lines of base.dat in blocks of about a megabyte, each written as soon as it is full; the
+// file takes the place of an earlier one only when the last block is on disk.
 class BlockWriter {
 public:
-    explicit BlockWriter(const std::string& path) : file_(std::fopen(path.c_str(), "wb"))
-    {
-        block_.reserve(kBlock + 256);
-    }
-    ~BlockWriter() { close(); }
-    BlockWriter(const BlockWriter&) = delete;
-    BlockWriter& operator=(const BlockWriter&) = delete;
+    explicit BlockWriter(const std::string& path) : file_(path) { block_.reserve(kBlock + 256); }
 
-    bool ok() const { return file_ != nullptr && !failed_; }
+    bool ok() const { return file_.ok(); }
     std::string& block() { return block_; }
     void lineDone()
     {
@@ -45,26 +40,20 @@ public:
         if (block_.size() >= kBlock)
             flush();
     }
-    bool close()
+    bool commit()
     {
-        if (file_ == nullptr)
-            return false;
         flush();
-        failed_ = std::fclose(file_) != 0 || failed_;
-        file_ = nullptr;
-        return !failed_;
+        return file_.commit();
     }
 
 private:
     static constexpr size_t kBlock = 1 << 20;
     void flush()
     {
-        if (!failed_ && !block_.empty())
-            failed_ = std::fwrite(block_.data(), 1, block_.size(), file_) != block_.size();
+        file_.write(block_);
         block_.clear();
     }
-    std::FILE* file_;
-    bool failed_ = false;
+    FileReplacement file_;
     std::string block_;
 };
 
@@ -109,7 +98,7 @@ bool writeDataFiles(const DataFileCopy& copy)
             appendSampleLine(dat.block(), voltage.x, copy.currents[i].y, voltage.y, copy.readingCurrentScale);
             dat.lineDone();
         }
-        if (!dat.close())
+        if (!dat.commit())
             return false;
     }
     if (!copy.recordsWhole || copy.voltages.empty()) {

@@ -1,8 +1,7 @@
 #include "data/file_csv.h"
 
-#include <fstream>
-
 #include "data/data_loader.h"
+#include "platform/file_replacement.h"
 
 namespace klv {
 
@@ -14,10 +13,7 @@ bool writeCsvOfFile(const std::string& datPath, const std::string& csvPath, std:
         error = "cannot read " + datPath + " and its result file to the end";
         return false;
     }
-    std::ofstream out(csvPath, std::ios::binary | std::ios::trunc);
-    out << text(data);
-    out.close();
-    if (!out) {
+    if (!replaceFile(csvPath, text(data))) {
         error = "cannot write " + csvPath;
         return false;
     }

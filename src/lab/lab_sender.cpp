@@ -27,11 +27,16 @@ constexpr const char* kChannelUpdate =
     " loop_pass = EXCLUDED.loop_pass, running = EXCLUDED.running, test_id = EXCLUDED.test_id,"
     " updated_at = EXCLUDED.updated_at";
 
+// Only a row the schema refuses (data exception 22, integrity 23) fails again however often it
+// is sent. Everything else passes: the link (08), resources (53, a full disk), an operator
+// (57), locks (55P03), a read-only server (25006), serialization (40).
+bool isDataError(const std::string& sqlState) { return sqlState.rfind("22", 0) == 0 || sqlState.rfind("23", 0) == 0; }
+
 }  // namespace
 
 LabSender::LabSender(std::string uri, std::string outboxFolder, StationInfo info, SenderTiming timing)
         : uri_(std::move(uri)), info_(std::move(info)), timing_(timing), outbox_(std::move(outboxFolder)),
-          retry_(timing.firstRetry)
+          retry_(timing.firstRetry), sendRetry_(timing.firstRetry)
 {
     status_.backlog = outbox_.backlog();
     status_.reason = KLV_NOOP("Lab", "尚未连接");
@@ -85,7 +90,8 @@ void LabSender::run()
             stop = stopping_;
         }
         if (!unsaved.empty()) {
-            if (outbox_.append(unsaved)) {
+            if (outbox_.append(carry_.carried(unsaved))) {
+                carry_.kept();
                 unsaved.clear();
             } else {
                 problem = "实验室库的待发数据写不进磁盘 (" + outbox_.folder() + "), 暂存在内存中";
@@ -100,9 +106,10 @@ void LabSender::run()
             channels.clear();
             nextChannels_ = now + timing_.channelsEvery;
         }
-        if (db_.connected()) {
+        if (db_.connected() && now >= nextSend_) {
             outbox_.seal();
-            sendSegments();
+            carry_.sealed();
+            sendSegments(now);
         }
         std::lock_guard lock(mutex_);
         status_.connected = db_.connected();
@@ -167,25 +174,41 @@ bool LabSender::upsertChannels(const std::vector<PgParams>& rows)
     return r.ok();
 }
 
-bool LabSender::sendSegments()
+void LabSender::sendSegments(Clock::time_point now)
 {
     for (const std::string& segment : outbox_.sealedSegments()) {
         const std::vector<std::string> lines = Outbox::readSegment(segment);
-        if (!sendRows(lines)) {
-            if (!db_.connected())
-                return false;
-            // The server refused these rows while the link stood: sending them again would
-            // block every row behind them, so they are set aside for a person to look at.
-            const std::string why = db_.error();
-            db_.exec("ROLLBACK");
-            outbox_.setAside(segment, static_cast<std::int64_t>(lines.size()));
+        if (sendRows(lines)) {
+            outbox_.remove(segment, static_cast<std::int64_t>(lines.size()));
+            sendRetry_ = timing_.firstRetry;
             std::lock_guard lock(mutex_);
-            status_.problem = "实验室库拒收了 " + segment + ": " + why;
+            status_.sendError.clear();
             continue;
         }
-        outbox_.remove(segment, static_cast<std::int64_t>(lines.size()));
+        if (!db_.connected())
+            return;
+        const std::string why = db_.error();
+        db_.exec("ROLLBACK");
+        if (!isDataError(failedState_)) {
+            sendFailed(why, now);
+            return;
+        }
+        // Rows the schema refuses would block every row behind them however often they went
+        // again: they are set aside for a person to look at.
+        outbox_.setAside(segment, static_cast<std::int64_t>(lines.size()));
+        std::lock_guard lock(mutex_);
+        status_.setAside += static_cast<std::int64_t>(lines.size());
+        status_.problem = "实验室库拒收了 " + segment + ": " + why;
     }
-    return true;
+}
+
+// A refusal that passes: the same segment goes again later, each time a little later.
+void LabSender::sendFailed(const std::string& why, Clock::time_point now)
+{
+    nextSend_ = now + sendRetry_;
+    sendRetry_ = std::min(sendRetry_ * 2, timing_.longestRetry);
+    std::lock_guard lock(mutex_);
+    status_.sendError = why;
 }
 
 // One transaction for the rows of one segment: tests before the samples and results that
@@ -203,19 +226,26 @@ bool LabSender::sendRows(const std::vector<std::string>& lines)
                                                     : ends;
         into.push_back(std::move(row->fields));
     }
-    bool ok = db_.exec("BEGIN").ok();
+    failedState_.clear();
+    bool ok = true;
+    auto check = [&](const PgResult& r) {
+        ok = r.ok();
+        if (!ok)
+            failedState_ = r.sqlState();
+    };
+    check(db_.exec("BEGIN"));
     auto insert = [&](const char* table, const std::vector<std::string>& columns, const std::vector<PgParams>& rows) {
         if (ok && !rows.empty())
-            ok = db_.insertRows(table, columns, rows, "ON CONFLICT DO NOTHING").ok();
+            check(db_.insertRows(table, columns, rows, "ON CONFLICT DO NOTHING"));
     };
     insert("cellward.test", kTestColumns, tests);
     insert("cellward.sample", kSampleColumns, samples);
     insert("cellward.step_result", kResultColumns, results);
     for (const PgParams& end : ends)
         if (ok)
-            ok = db_.exec("UPDATE cellward.test SET ended_at = $2, end_reason = $3 WHERE id = $1", end).ok();
+            check(db_.exec("UPDATE cellward.test SET ended_at = $2, end_reason = $3 WHERE id = $1", end));
     if (ok)
-        ok = db_.exec("COMMIT").ok();
+        check(db_.exec("COMMIT"));
     if (!ok && !db_.connected())
         lost(db_.error());
     return ok;

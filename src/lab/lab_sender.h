@@ -10,6 +10,7 @@
 
 #include "lab/outbox.h"
 #include "lab/pg_connection.h"
+#include "lab/test_carry.h"
 
 namespace klv::lab {
 
@@ -21,9 +22,11 @@ struct StationInfo {
 // The link as the operator sees it.
 struct LinkStatus {
     bool connected = false;
-    std::int64_t backlog = 0;  // rows not yet committed
-    std::string reason;        // why not connected; empty when connected
-    std::string problem;       // rows that could not be kept or were refused; empty when none
+    std::int64_t backlog = 0;   // rows not yet committed
+    std::string reason;         // why not connected; empty when connected
+    std::string problem;        // rows that could not be kept or were refused; empty when none
+    std::int64_t setAside = 0;  // rows the database refused as data, kept aside since the start
+    std::string sendError;      // why the last segment did not go; empty once one goes
     bool operator==(const LinkStatus&) const = default;
 };
 
@@ -56,8 +59,9 @@ public:
 private:
     void run();
     void connectIfDue(std::chrono::steady_clock::time_point now);
-    bool sendSegments();
+    void sendSegments(std::chrono::steady_clock::time_point now);
     bool sendRows(const std::vector<std::string>& lines);
+    void sendFailed(const std::string& why, std::chrono::steady_clock::time_point now);
     bool upsertStation();
     bool upsertChannels(const std::vector<PgParams>& rows);
     void lost(const std::string& why);
@@ -69,8 +73,10 @@ private:
     // Owned by the worker thread.
     PgConnection db_;
     Outbox outbox_;
-    std::chrono::steady_clock::time_point nextTry_{}, nextHeartbeat_{}, nextChannels_{};
-    std::chrono::milliseconds retry_;
+    TestCarry carry_;
+    std::chrono::steady_clock::time_point nextTry_{}, nextHeartbeat_{}, nextChannels_{}, nextSend_{};
+    std::chrono::milliseconds retry_, sendRetry_;
+    std::string failedState_;  // SQLSTATE of the statement that failed in sendRows
 
     // Shared with the station's thread, under mutex_.
     mutable std::mutex mutex_;

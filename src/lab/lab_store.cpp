@@ -11,6 +11,7 @@
 #include "data/data_lines.h"
 #include "data/data_loader.h"
 #include "lab/outbox_row.h"
+#include "platform/file_replacement.h"
 #include "program/step_program.h"
 #include "run/result_rows.h"
 #include "station.h"
@@ -109,7 +110,7 @@ void LabStore::testStarted(int slot, bool continued)
     }
     if (!isTestId(lab.testId)) {
         lab.testId = newTestId();
-        std::ofstream(idFilePath(run.backupBase), std::ios::trunc) << lab.testId << "\n";
+        writeTestId(idFilePath(run.backupBase), lab.testId);
     }
     const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
     const DeviceEntry& device = station_.link.devices.at(d);
@@ -241,13 +242,37 @@ void LabStore::postChannels()
     sender_->postChannels(std::move(rows));
 }
 
+void LabStore::writeTestId(const std::string& path, const std::string& id)
+{
+    // Without it a continue would begin a second test and the first would never end.
+    if (replaceFile(path, id + "\n"))
+        return;
+    const std::string line = "实验室库: 无法写入 " + path;
+    klvLog(station_, line);
+    if (announce)
+        announce(line);
+}
+
+std::string LabStore::statusText(const LinkStatus& status)
+{
+    const std::string backlog = std::to_string(status.backlog), setAside = std::to_string(status.setAside);
+    if (!status.connected)
+        return fillIn(screenText(KLV_TEXT("Lab", "实验室库: 未连接, 积压 %1 条")), {backlog});
+    // Connected is not enough: the rows must also be going.
+    if (!status.sendError.empty())
+        return fillIn(screenText(KLV_TEXT("Lab", "实验室库: 发送出错, 积压 %1 条, 已搁置 %2 条")), {backlog, setAside});
+    if (status.setAside > 0)
+        return fillIn(screenText(KLV_TEXT("Lab", "实验室库: 已连接, 已搁置 %1 条")), {setAside});
+    return screenText(KLV_TEXT("Lab", "实验室库: 已连接"));
+}
+
 void LabStore::showLink(const LinkStatus& status)
 {
     // The status bar speaks the operator's language; the log lines below stay as they are.
-    const std::string text = status.connected ? screenText(KLV_TEXT("Lab", "实验室库: 已连接"))
-                                              : fillIn(screenText(KLV_TEXT("Lab", "实验室库: 未连接, 积压 %1 条")),
-                                                       {std::to_string(status.backlog)});
-    const std::string tooltip = status.connected ? redactUri(config_.uri) : screenText({"Lab", status.reason.c_str()});
+    const std::string text = statusText(status);
+    const std::string tooltip = !status.connected          ? screenText({"Lab", status.reason.c_str()})
+                                : status.sendError.empty() ? redactUri(config_.uri)
+                                                           : status.sendError;
     if (showStatus && (text != shownText_ || tooltip != shownTooltip_))
         showStatus(text, tooltip);
     shownText_ = text;
@@ -259,6 +284,8 @@ void LabStore::showLink(const LinkStatus& status)
                                          : "实验室库: 未连接, " + status.reason);
     if (!status.problem.empty() && status.problem != shown_.problem)
         lines.push_back(status.problem);
+    if (status.connected && !status.sendError.empty() && status.sendError != shown_.sendError)
+        lines.push_back("实验室库: 发送出错, " + status.sendError);
     // Before the first connect attempt has ended there is nothing to say yet.
     if (firstShow_ && !status.connected && status.reason == "尚未连接")
         return;

@@ -47,6 +47,8 @@ private:
     void postResult(int slot, int row);
     void postChannels();
     void showLink(const LinkStatus& status);
+    static std::string statusText(const LinkStatus& status);
+    void writeTestId(const std::string& path, const std::string& id);
 
     Station& station_;
     const LabConfig config_;

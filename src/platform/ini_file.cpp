@@ -93,9 +93,11 @@ std::string IniFile::read(const std::string& section, const std::string& key, co
 
 bool IniFile::write(const std::string& section, const std::string& key, const std::string& value) const
 {
-    std::vector<std::string> lines = readRawLines(path_).value_or(std::vector<std::string>{});
+    const auto old = readRawLines(path_);
+    std::vector<std::string> lines = old.value_or(std::vector<std::string>{});
     writeIniValue(lines, section, key, value);
-    return writeRawLines(path_, lines);
+    // The same value again (every connect writes the port) leaves the file alone.
+    return (old && lines == *old) || writeRawLines(path_, lines);
 }
 
 std::string readIniValue(const std::vector<std::string>& lines, const std::string& section, const std::string& key,

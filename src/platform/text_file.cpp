@@ -1,10 +1,11 @@
 #include "platform/text_file.h"
 
+#include "platform/file_replacement.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,14 +76,28 @@ std::string convert(const std::string& in, Converter& converter)
     return out;
 }
 
-bool writeBytes(const std::string& path, const std::string& bytes, std::ios::openmode mode)
+// All the bytes or none: what a full disk let through is cut off again, so a failed append
+// leaves no torn line for the next one to be glued to.
+bool appendBytes(const std::string& path, const std::string& bytes)
 {
-    std::ofstream f(path, mode | std::ios::binary);
-    if (!f)
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0)
         return false;
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    f.close();
-    return !f.fail();
+    const off_t before = ::lseek(fd, 0, SEEK_END);
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        const ssize_t n = ::write(fd, rest.data(), rest.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        rest.remove_prefix(static_cast<size_t>(n));
+    }
+    const bool written = rest.empty();
+    if (!written && before >= 0 && ::ftruncate(fd, before) != 0) {
+        // The torn tail stays: the file cannot be cut either.
+    }
+    return ::close(fd) == 0 && written;
 }
 
 std::string joinLines(const std::vector<std::string>& lines, bool toGbk)
@@ -111,19 +126,19 @@ std::string gbkToUtf8(const std::string& gbk)
 
 bool writeLines(const std::string& path, const std::vector<std::string>& lines)
 {
-    return writeBytes(path, joinLines(lines, true), std::ios::out | std::ios::trunc);
+    return replaceFile(path, joinLines(lines, true));
 }
 
 bool writeRawLines(const std::string& path, const std::vector<std::string>& lines)
 {
-    return writeBytes(path, joinLines(lines, false), std::ios::out | std::ios::trunc);
+    return replaceFile(path, joinLines(lines, false));
 }
 
 bool appendLine(const std::string& path, const std::string& line) { return appendLines(path, {line}); }
 
 bool appendLines(const std::string& path, const std::vector<std::string>& lines)
 {
-    return writeBytes(path, joinLines(lines, true), std::ios::out | std::ios::app);
+    return appendBytes(path, joinLines(lines, true));
 }
 
 std::optional<std::string> readFileBytes(const std::string& path)

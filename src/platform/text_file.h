@@ -8,7 +8,8 @@
 namespace klv {
 
 // Text files of the station: GBK on disk, UTF-8 in memory, CR LF line ends.
-// Every call opens, writes and closes its file, so nothing sits in a buffer.
+// Every call opens, writes and closes its file, so nothing sits in a buffer. Whole files
+// are replaced at once (file_replacement.h): a failed write keeps the file that was there.
 
 std::string utf8ToGbk(const std::string& utf8);
 std::string gbkToUtf8(const std::string& gbk);

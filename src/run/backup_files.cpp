@@ -1,6 +1,8 @@
 #include "run/backup_files.h"
 
 #include "common/format.h"
+#include "common/logs.h"
+#include "common/screen_text.h"
 #include "data/data_file.h"
 #include "data/data_lines.h"
 #include "platform/text_file.h"
@@ -13,15 +15,84 @@ std::string backupBaseName(const Station& station, int slot)
     return station.home + "/klv-com" + std::to_string(station.link.portNumber) + "-" + slotName(slot);
 }
 
-bool createBackupFiles(const Station& station, int slot, const std::string& base)
+namespace {
+
+// The waiting lines go first, all or none, so the file keeps its order.
+bool writeWaiting(Station& station, int slot, const char* extension, std::vector<std::string>& waiting)
 {
-    return writeLines(base + ".bk0", dataHeaderLines(station, slot)) &&
-           writeLines(base + ".bk1", resultHeaderLines(station, slot));
+    RunSlot& run = station.run.slots.at(slot);
+    if (waiting.empty() || run.backupBase.empty())
+        return true;
+    const std::string path = run.backupBase + extension;
+    if (appendLines(path, waiting)) {
+        waiting.clear();
+        run.backupFailing = !run.unwrittenSamples.empty() || !run.unwrittenResults.empty();
+        return true;
+    }
+    if (!run.backupFailing) {
+        run.backupFailing = true;
+        const Text failed = KLV_TEXT("History", "备份写入失败 %1, 数据暂存在内存中");
+        const std::string time = logTime(station.clock.now()) + "  ";
+        station.ui.history.push_back(time + fillIn(screenText(failed), {path}));
+        klvLog(station, "ErrBackup(" + path + ")", "cannot write");
+        if (station.onWriteFailed)
+            station.onWriteFailed(fillIn(screenText(failed), {path}));
+    }
+    return false;
 }
 
-bool appendSample(const std::string& base, const std::string& line) { return appendLine(base + ".bk0", line); }
+}  // namespace
 
-bool appendResult(const std::string& base, const std::string& line) { return appendLine(base + ".bk1", line); }
+bool createBackupFiles(Station& station, int slot)
+{
+    RunSlot& run = station.run.slots.at(slot);
+    run.unwrittenSamples.clear();
+    run.unwrittenResults.clear();
+    run.backupFailing = false;
+    const std::vector<std::string> data = dataHeaderLines(station, slot), results = resultHeaderLines(station, slot);
+    // An old test's files must not be continued under the new header.
+    if (!writeLines(run.backupBase + ".bk0", data)) {
+        removeFile(run.backupBase + ".bk0");
+        run.unwrittenSamples = data;
+    }
+    if (!writeLines(run.backupBase + ".bk1", results)) {
+        removeFile(run.backupBase + ".bk1");
+        run.unwrittenResults = results;
+    }
+    retryBackups(station);
+    return run.unwrittenSamples.empty() && run.unwrittenResults.empty();
+}
+
+bool appendSample(Station& station, int slot, const std::string& line)
+{
+    RunSlot& run = station.run.slots.at(slot);
+    run.unwrittenSamples.push_back(line);
+    return writeWaiting(station, slot, ".bk0", run.unwrittenSamples);
+}
+
+bool appendResult(Station& station, int slot, const std::string& line)
+{
+    RunSlot& run = station.run.slots.at(slot);
+    run.unwrittenResults.push_back(line);
+    return writeWaiting(station, slot, ".bk1", run.unwrittenResults);
+}
+
+void retryBackups(Station& station)
+{
+    for (int slot = 0; slot < kSlotTableSize; ++slot) {
+        RunSlot& run = station.run.slots[slot];
+        writeWaiting(station, slot, ".bk0", run.unwrittenSamples);
+        writeWaiting(station, slot, ".bk1", run.unwrittenResults);
+    }
+}
+
+size_t unwrittenBackupLines(const Station& station)
+{
+    size_t lines = 0;
+    for (int slot = 0; slot < kSlotTableSize; ++slot)
+        lines += station.run.slots[slot].unwrittenSamples.size() + station.run.slots[slot].unwrittenResults.size();
+    return lines;
+}
 
 std::string autoSaveBaseName(Station& station, int slot)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace klv {
@@ -9,12 +10,19 @@ struct Station;
 // program folder + "/klv-com" + port number + "-" + (d+1) + "-" + (n+1)
 std::string backupBaseName(const Station& station, int slot);
 
-// Overwrite base.bk0 (program header, column header) and base.bk1 (result header).
-bool createBackupFiles(const Station& station, int slot, const std::string& base);
+// Replace the slot's .bk0 (program header, column header) and .bk1 (result header). Headers
+// the disk refuses wait like any backup line, in place of the old files; false while they wait.
+bool createBackupFiles(Station& station, int slot);
 
-// Append a sample line to base.bk0, a result line to base.bk1.
-bool appendSample(const std::string& base, const std::string& line);
-bool appendResult(const std::string& base, const std::string& line);
+// Append a sample line to the slot's .bk0, a result line to its .bk1. A line the disk refuses
+// is kept, in order, and written with the next one or by retryBackups; the first failure is
+// said once. False while lines wait.
+bool appendSample(Station& station, int slot, const std::string& line);
+bool appendResult(Station& station, int slot, const std::string& line);
+// Writes what the backups could not take before, at each run tick.
+void retryBackups(Station& station);
+// Backup lines that never reached the disk, over every channel.
+size_t unwrittenBackupLines(const Station& station);
 
 // program folder + "/Data/" + date-time stamp + "-" + (bus address + 1) + "-" + (n+1)
 std::string autoSaveBaseName(Station& station, int slot);

@@ -63,7 +63,7 @@ void startChannel(Station& station, int slot)
     run.currentStep = startStep >= 1 ? startStep : 1;
     run.loopPass = 1;
     run.backupBase = backupBaseName(station, slot);
-    createBackupFiles(station, slot, run.backupBase);
+    createBackupFiles(station, slot);
     recordTestUnit(run.backupBase, unitOfSlot(station, slot));
     if (station.lab)
         station.lab->testStarted(slot, false);

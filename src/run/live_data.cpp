@@ -1,7 +1,6 @@
 #include "run/live_data.h"
 
 #include <exception>
-#include <stdexcept>
 #include <string>
 
 #include "common/logs.h"
@@ -28,15 +27,12 @@ void record(Station& station, int slot)
     curveRoutine(station, slot, run.testSeconds, link.voltage, link.current, selected);
     const CurveGraph& graph = station.ui.graphs.at(d);
     const float seconds = graph.DpX(2 * n, graph.DpCnt(2 * n) - 1);
-    const bool backedUp =
-        run.backupBase.empty() ||
-        appendSample(run.backupBase, sampleLine(seconds, link.current, link.voltage, dev.readingCurrentScale));
-    // The lab gets the sample only once the backup holds it: a station killed in between would
-    // otherwise continue with a different sample under the same number.
+    // The lab gets the sample only once the backup holds it or keeps it in memory: a station
+    // killed in between would otherwise continue with a different sample under the same number.
+    if (!run.backupBase.empty())
+        appendSample(station, slot, sampleLine(seconds, link.current, link.voltage, dev.readingCurrentScale));
     if (station.lab)
         station.lab->sampleRecorded(slot);
-    if (!backedUp)
-        throw std::runtime_error("cannot append to " + run.backupBase + ".bk0");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "common/screen_text.h"
 #include "data/data_file.h"
 #include "link/command_set.h"
+#include "run/backup_files.h"
 #include "run/channel_ops.h"
 #include "run/display_update.h"
 #include "run/lab_feed.h"
@@ -91,6 +92,7 @@ void channelTurn(Station& station, int slot)
 void runTick(Station& station)
 {
     reportFailedSaves(station);
+    retryBackups(station);
     for (int d = 0; d < kMaxDevices; ++d) {
         if (station.link.devices[d].modelCode == 0)
             continue;

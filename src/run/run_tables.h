@@ -34,6 +34,9 @@ struct RunSlot {
     bool voltageError = false;
     bool currentError = false;
     std::string backupBase;  // empty: no backup files
+    // Backup lines the disk refused, in order, written ahead of the next ones (backup_files.h).
+    std::vector<std::string> unwrittenSamples, unwrittenResults;
+    bool backupFailing = false;  // the failure has been said; said again after the next success
 
     // Plotting memory of live data handling.
     int timeAxisEnd = 0;

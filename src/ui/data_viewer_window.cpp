@@ -23,6 +23,7 @@
 #include "data/step_export.h"
 #include "platform/file_chooser.h"
 #include "platform/input_box.h"
+#include "platform/qt_picture_file.h"
 #include "station.h"
 #include "ui/curve_graph_widget.h"
 #include "ui/qt_dialog_support.h"
@@ -326,7 +327,9 @@ void DataViewerWindow::savePicture()
     if (chosen.empty())
         return;
     // Rendered from the graph itself, so a window covered by another still gives its own picture.
-    graph_->grab().toImage().save(QString::fromStdString(pathWithExtension(chosen, "bmp")), "BMP");
+    const std::string path = pathWithExtension(chosen, "bmp");
+    if (!writePicture(graph_->grab().toImage(), path, "BMP"))
+        status_->setText(tr("无法写入 %1").arg(QString::fromStdString(path)));
 }
 
 // The file as a Battery Data Format CSV, for the lab's analysis tools.

@@ -96,6 +96,10 @@ StationWindow::StationWindow(Station& station, Link& link, SerialPort& searchPor
     lblTime_->setAccessibleName(QStringLiteral("lblTime"));
     statusBar()->addWidget(lblConn_, 1);
     statusBar()->addPermanentWidget(lblTime_);
+    // Stays until the next message: a test whose backup cannot be written must not go unseen.
+    station_.onWriteFailed = [this](const std::string& line) {
+        statusBar()->showMessage(QString::fromStdString(line));
+    };
     portDialog_ = new PortDialog(station_, searchPort, this);
     editor_ = new StepEditorDialog(station_, this);
     calibration_ = new CalibrationDialog(station_, this);
@@ -125,7 +129,11 @@ StationWindow::StationWindow(Station& station, Link& link, SerialPort& searchPor
     refreshView();
 }
 
-StationWindow::~StationWindow() { qApp->removeEventFilter(this); }
+StationWindow::~StationWindow()
+{
+    station_.onWriteFailed = nullptr;
+    qApp->removeEventFilter(this);
+}
 
 void StationWindow::wireMenus()
 {

@@ -3,7 +3,8 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QWidget>
-#include <cstdio>
+
+#include "platform/qt_picture_file.h"
 
 namespace klv {
 
@@ -18,13 +19,10 @@ WindowSnapshot::WindowSnapshot(QWidget* window, QString path, int everySeconds, 
 
 bool WindowSnapshot::write()
 {
-    const QString partial = path_ + QStringLiteral(".part");
     QString format = QFileInfo(path_).suffix().toUpper();
     if (format.isEmpty())
         format = QStringLiteral("PNG");
-    if (!window_->grab().save(partial, format.toLatin1().constData()))
-        return false;
-    return std::rename(partial.toLocal8Bit().constData(), path_.toLocal8Bit().constData()) == 0;
+    return writePicture(window_->grab().toImage(), path_.toStdString(), format.toLatin1().constData());
 }
 
 }  // namespace klv

@@ -9,8 +9,7 @@ class QWidget;
 namespace klv {
 
 // A picture of a window written to a file at once and then every few seconds, for watching
-// a bench from another room. Each picture is written beside the file and renamed over it,
-// so a reader never sees half a picture.
+// a bench from another room. Each picture replaces the last one whole.
 class WindowSnapshot : public QObject {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -175,5 +176,71 @@ TEST(LabStore, EveryTestArrivesOnceThroughAnOutageAndEqualsItsDataFiles)
         ASSERT_FALSE(id.empty()) << channel;
         EXPECT_GT(expectTestEqualsDataFile(db, id, dataFileOf(bench.home.path() + "/Data", channel + ".dat")), 100u);
         EXPECT_EQ(loadDataFile(dataFileOf(bench.home.path() + "/Data", channel + ".dat")).results.size(), 4u);
+    }
+}
+
+// The server runs out of space for a few seconds while connected, from the tests' start on:
+// nothing is set aside, the status bar says the rows do not go, and every sample arrives once.
+TEST(LabStore, ADatabaseOutOfSpaceForAWhileLosesNothing)
+{
+    PgServer server;
+    ASSERT_EQ(server.failure(), "");
+    LabBench bench;
+    lab::SenderTiming fast;
+    fast.batchEvery = 20ms;
+    fast.firstRetry = 100ms;
+    fast.longestRetry = 500ms;
+    lab::PgConnection admin;
+    ASSERT_TRUE(admin.connect(server.uri(), 5s)) << admin.error();
+    std::vector<std::string> shown;
+    {
+        lab::LabStore store(bench.station, {server.uri(), "bench-b"}, fast);
+        store.showStatus = [&](const std::string& text, const std::string&) { shown.push_back(text); };
+        bench.station.lab = &store;
+        for (const auto began = std::chrono::steady_clock::now();
+             !store.status().connected && std::chrono::steady_clock::now() - began < 20s;)
+            std::this_thread::sleep_for(50ms);
+        ASSERT_TRUE(store.status().connected) << store.status().reason;
+        ASSERT_TRUE(admin
+                        .exec("CREATE FUNCTION cellward.disk_full() RETURNS trigger LANGUAGE plpgsql AS"
+                              " $$BEGIN RAISE EXCEPTION 'could not extend file' USING ERRCODE = '53100'; END$$")
+                        .ok())
+            << admin.error();
+        for (const char* table : {"test", "sample"})
+            ASSERT_TRUE(admin
+                            .exec(std::string("CREATE TRIGGER disk_full BEFORE INSERT ON cellward.") + table +
+                                  " FOR EACH ROW EXECUTE FUNCTION cellward.disk_full()")
+                            .ok())
+                << admin.error();
+        bench.start();
+        int seconds = 0;
+        for (const auto full = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - full < 3s;) {
+            for (int i = 0; i < 10; ++i, ++seconds)
+                bench.second();
+            std::this_thread::sleep_for(200ms);
+        }
+        EXPECT_NE(store.status().sendError, "");
+        EXPECT_GT(store.status().backlog, 0);
+        ASSERT_TRUE(admin.exec("DROP FUNCTION cellward.disk_full() CASCADE").ok()) << admin.error();
+        for (; seconds < 20000 && bench.busy(); ++seconds)
+            bench.second();
+        ASSERT_FALSE(bench.busy());
+        waitForDrain(store);
+        bench.second();  // the last status reaches the bar
+        EXPECT_EQ(store.status().backlog, 0);
+        EXPECT_EQ(store.status().setAside, 0);
+        EXPECT_EQ(store.status().sendError, "");
+        bench.station.lab = nullptr;
+    }
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
+                            [](const std::string& t) { return t.rfind("实验室库: 发送出错, 积压 ", 0) == 0; }));
+    EXPECT_EQ(shown.back(), "实验室库: 已连接");
+    for (const auto& e : std::filesystem::directory_iterator(bench.home.path() + "/LabOutbox"))
+        EXPECT_NE(e.path().extension(), ".rejected") << e.path();
+    for (const int slot : kSlots) {
+        const std::string channel = "-" + std::to_string(slot / 8 + 1) + "-" + std::to_string(slot % 8 + 1);
+        const std::string id = labTestId(admin, "bench-b", slot / 8 + 1, slot % 8 + 1);
+        ASSERT_FALSE(id.empty()) << channel;
+        EXPECT_GT(expectTestEqualsDataFile(admin, id, dataFileOf(bench.home.path() + "/Data", channel + ".dat")), 100u);
     }
 }

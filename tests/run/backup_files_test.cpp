@@ -52,7 +52,8 @@ TEST(BackupFilesTest, StartWritesExactHeadersAndLinesAreAppendedAfterThem)
 
     const std::string base = backupBaseName(bench.station, slot);
     EXPECT_EQ(base, bench.home.path() + "/klv-com3-1-2");
-    ASSERT_TRUE(createBackupFiles(bench.station, slot, base));
+    bench.station.run.slots[slot].backupBase = base;
+    ASSERT_TRUE(createBackupFiles(bench.station, slot));
 
     const std::string bk0Header = kGbkDevice + "TAL-M1\r\n" + kGbkChannel + "1-2\r\n" + kGbkStep + "1\t" +
                                   kGbkDischarge + "\t0.500\t02.75\t0.000\t0\r\n" + kGbkStep + "2\t" + kGbkRest +
@@ -66,14 +67,14 @@ TEST(BackupFilesTest, StartWritesExactHeadersAndLinesAreAppendedAfterThem)
     EXPECT_EQ(fileBytes(base + ".bk1"), bk1Header);
 
     bench.setResult(slot, 1, {"1", "1", "恒流放", "0.512", "1.843", "01:02:03"});
-    ASSERT_TRUE(appendSample(base, sampleLine(12, 1.25f, 3.702f, 1000)));
-    ASSERT_TRUE(appendSample(base, sampleLine(14, 1.25f, 3.69f, 1000)));
-    ASSERT_TRUE(appendResult(base, resultLine(bench.station.run.slots[slot].gridList, 1)));
+    ASSERT_TRUE(appendSample(bench.station, slot, sampleLine(12, 1.25f, 3.702f, 1000)));
+    ASSERT_TRUE(appendSample(bench.station, slot, sampleLine(14, 1.25f, 3.69f, 1000)));
+    ASSERT_TRUE(appendResult(bench.station, slot, resultLine(bench.station.run.slots[slot].gridList, 1)));
     EXPECT_EQ(fileBytes(base + ".bk0"), bk0Header + "12\t1.250\t3.702\r\n14\t1.250\t3.690\r\n");
     EXPECT_EQ(fileBytes(base + ".bk1"), bk1Header + "1\t1\t" + kGbkDischarge + "\t0.512\t1.843\t01:02:03\r\n");
 
     // A new start of the same slot on the same port begins both files again.
-    ASSERT_TRUE(createBackupFiles(bench.station, slot, base));
+    ASSERT_TRUE(createBackupFiles(bench.station, slot));
     EXPECT_EQ(fileBytes(base + ".bk0"), bk0Header);
     EXPECT_EQ(fileBytes(base + ".bk1"), bk1Header);
 }
@@ -115,13 +116,15 @@ TEST(BackupFilesTest, TestsOnTwoPortsKeepSeparateBackups)
     bench.station.link.portNumber = 1;
     const std::string first = backupBaseName(bench.station, slot);
     EXPECT_EQ(first, bench.home.path() + "/klv-com1-2-6");
-    ASSERT_TRUE(createBackupFiles(bench.station, slot, first));
-    ASSERT_TRUE(appendSample(first, sampleLine(2, 1, 3.8f, 1000)));
+    bench.station.run.slots[slot].backupBase = first;
+    ASSERT_TRUE(createBackupFiles(bench.station, slot));
+    ASSERT_TRUE(appendSample(bench.station, slot, sampleLine(2, 1, 3.8f, 1000)));
 
     bench.station.link.portNumber = 12;
     const std::string second = backupBaseName(bench.station, slot);
     EXPECT_EQ(second, bench.home.path() + "/klv-com12-2-6");
-    ASSERT_TRUE(createBackupFiles(bench.station, slot, second));
+    bench.station.run.slots[slot].backupBase = second;
+    ASSERT_TRUE(createBackupFiles(bench.station, slot));
 
     const auto firstLines = readLines(first + ".bk0");
     ASSERT_TRUE(firstLines);

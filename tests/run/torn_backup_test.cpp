@@ -101,7 +101,7 @@ TEST_F(TornBackupTest, ASampleCutAnywhereInTheLastLineIsLeftOutAndCutOffTheFile)
         EXPECT_EQ(run().stepSeconds, 4);
         // The torn bytes are gone, so the next sample starts a line of its own ...
         EXPECT_EQ(fs::file_size(path), before);
-        ASSERT_TRUE(appendSample(base, "8\t1.000\t3.750"));
+        ASSERT_TRUE(appendSample(station, slot, "8\t1.000\t3.750"));
 
         // ... and a second interruption still continues, with it.
         emptyTables();
