@@ -13,7 +13,7 @@ TEST(LabOptions, ListenAddressNeedsTokenAwayFromLoopback)
 {
     TempFolder dir;
     const std::string good = dir.path() + "/token", empty = dir.path() + "/empty", spaced = dir.path() + "/spaced";
-    std::ofstream(good) << "s3cret-Token_1\n";
+    std::ofstream(good) << "s3cret-Token_1-long-enough\n";
     std::ofstream(empty) << "\n";
     std::ofstream(spaced) << "two words\n";
     struct Case {

@@ -357,7 +357,7 @@ TEST_F(LiveDataTest, FailuresAreLoggedByTheRoutineThatMetThemAndKeepWhatWasDone)
 
     run.backupBase = home.path() + "/missing/klv-com1-1-4";
     recordStep(station, kSlot);
-    EXPECT_TRUE(lastLog().ends_with("[ErrShowData2(3)]cannot append to " + run.backupBase + ".bk0")) << lastLog();
+    EXPECT_TRUE(lastLog().ends_with("[ErrBackup(" + run.backupBase + ".bk0)]cannot write")) << lastLog();
 
     station.ui.gridView = TextGrid{};
     reads(3.9f, 1.0f);
