@@ -48,5 +48,5 @@ TEST(LabOptions, ListenAddressNeedsTokenAwayFromLoopback)
         EXPECT_EQ(r.options.host, c.host);
         EXPECT_EQ(r.options.port, c.port);
     }
-    EXPECT_EQ(parseLabOptions({"--db", "x", "--token-file", good}).options.token, "s3cret-Token_1");
+    EXPECT_EQ(parseLabOptions({"--db", "x", "--token-file", good}).options.token, "s3cret-Token_1-long-enough");
 }
