@@ -57,4 +57,12 @@ void applyModelRow(DeviceEntry& device)
     device.setCurrentScale = row.setCurrentScale;
 }
 
+int deviceAtAddress(const LinkTables& link, int busAddress)
+{
+    for (int d = 0; d < kMaxDevices; ++d)
+        if (link.devices[d].modelCode != 0 && link.devices[d].busAddress == busAddress)
+            return d;
+    return -1;
+}
+
 }  // namespace klv

@@ -85,6 +85,9 @@ struct LinkTables {
 // The operator's name of a channel: bus address + 1, "-", channel + 1 (address 0, channel 2: 1-3).
 std::string channelName(int address, int channel);
 
+// The device index (0..5) of a registered unit at the bus address, or -1 when none answered there.
+int deviceAtAddress(const LinkTables& link, int busAddress);
+
 // The row of a model code; unknown codes get the fallback row "未知<code>" with ratings 0.
 ModelRow modelRow(int code);
 bool isKnownModel(int code);

@@ -206,12 +206,8 @@ std::optional<int> copySourceSlot(const LinkTables& link, const std::string& ent
     const int channel = cellInteger(entry.substr(entry.size() - 1)) - 1;
     if (channel < 0 || channel >= kChannelsPerDevice)
         return std::nullopt;
-    for (int d = 0; d < kMaxDevices; ++d) {
-        const DeviceEntry& device = link.devices[d];
-        if (device.modelCode != 0 && device.busAddress == address)
-            return slotOf(d, channel);
-    }
-    return std::nullopt;
+    const int d = deviceAtAddress(link, address);
+    return d < 0 ? std::nullopt : std::optional<int>(slotOf(d, channel));
 }
 
 }  // namespace klv

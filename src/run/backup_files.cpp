@@ -31,12 +31,11 @@ bool writeWaiting(Station& station, int slot, const char* extension, std::vector
     }
     if (!run.backupFailing) {
         run.backupFailing = true;
-        const Text failed = KLV_TEXT("History", "备份写入失败 %1, 数据暂存在内存中");
-        const std::string time = logTime(station.clock.now()) + "  ";
-        station.ui.history.push_back(time + fillIn(screenText(failed), {path}));
+        const std::string said = fillIn(screenText(KLV_TEXT("History", "备份写入失败 %1, 数据暂存在内存中")), {path});
+        station.ui.history.push_back(logTime(station.clock.now()) + "  " + said);
         klvLog(station, "ErrBackup(" + path + ")", "cannot write");
         if (station.onWriteFailed)
-            station.onWriteFailed(fillIn(screenText(failed), {path}));
+            station.onWriteFailed(said);
     }
     return false;
 }

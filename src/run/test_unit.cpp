@@ -24,15 +24,6 @@ std::optional<int> valueOf(const std::vector<std::string>& lines, const std::str
 
 std::string unitPath(const std::string& base) { return base + ".unit"; }
 
-// The device index holding the bus address, or -1.
-int deviceAt(const Station& station, int busAddress)
-{
-    for (int d = 0; d < kMaxDevices; ++d)
-        if (station.link.devices[d].modelCode != 0 && station.link.devices[d].busAddress == busAddress)
-            return d;
-    return -1;
-}
-
 }  // namespace
 
 TestUnit unitOfSlot(const Station& station, int slot)
@@ -68,7 +59,7 @@ UnitBackups backupsOfUnit(const Station& station, int slot)
     const auto ownRecord = recordedTestUnit(own);
     if (!ownRecord)
         found.base = own;  // backups of an older station: continued where they are, as before
-    else if (ownRecord->busAddress != now.busAddress && deviceAt(station, ownRecord->busAddress) < 0)
+    else if (ownRecord->busAddress != now.busAddress && deviceAtAddress(station.link, ownRecord->busAddress) < 0)
         // Another unit's test, and that unit did not answer: it waits for its own unit.
         found.refusals.push_back(fillIn(screenText(KLV_TEXT("Continue", "通道%1的测试未继续：单元未应答")),
                                         {channelName(ownRecord->busAddress, n)}));

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QProcessEnvironment>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -8,7 +7,7 @@
 #include "data/data_loader.h"
 #include "data/data_station.h"
 #include "platform/text_file.h"
-#include "support/sim_process.h"
+#include "support/serial_station.h"
 #include "support/step_programs.h"
 #include "support/temp_folder.h"
 
@@ -76,11 +75,9 @@ const char* const kDecimals = "000333322333323";  // per column: 0 whole, else t
 
 TEST(CycleExportTest, TablesOfWholeAndStoppedTestsMatchTheirRecords)
 {
-    TempFolder home;
-    const std::string link = home.path() + "/tty";
-    SimProcess sim(link, {"--speed", "60"});
-    ASSERT_TRUE(sim.started());
-    writeBenchIni(home.path(), link);
+    SerialBench bench({"--speed", "60"});
+    ASSERT_TRUE(bench.sim.started());
+    const TempFolder& home = bench.home;
     const std::array<const char*, 5> discharge{"恒流放", "01.00", "03.70", "00.00", "0"},
         rest{"搁置", "00.00", "00.00", "00.00", "0.05"}, charge{"恒压充", "01.00", "03.85", "00.90", "0"},
         loop{"循环", "00.00", "00.00", "00.00", "3"};
@@ -116,8 +113,9 @@ TEST(CycleExportTest, TablesOfWholeAndStoppedTestsMatchTheirRecords)
         // Discharge first: no efficiency in cycle 1, the charge before it is not in the file.
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(expected.size(), t < 2 ? 3u : expected.size());
-        if (t == 0)
+        if (t == 0) {
             EXPECT_FALSE(expected[0][7]);
+        }
         EXPECT_EQ(lines[0],
                   "Cycle Count / 1,Start Time / s,End Time / s,Charging Capacity / Ah,Discharging Capacity / "
                   "Ah,Charging Energy / Wh,Discharging Energy / Wh,Coulombic Efficiency / %,Energy Efficiency / %,Mean "
