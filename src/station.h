@@ -43,9 +43,9 @@ struct Station {
     // Where saved data files are written when the station runs with a window or headless:
     // off the polling thread. Without one they are written at once.
     SaveQueue* saveQueue = nullptr;
-    // Told at once, in the operator's language, when a file of a running test cannot be
-    // written (the window's status bar, headless stderr); once per failure, not per line.
-    std::function<void(const std::string& line)> onWriteFailed;
+    // Told at once, in the operator's language (the window's status bar, headless stderr): a
+    // file of a running test that cannot be written, once per failure, and the port lost and back.
+    std::function<void(const std::string& line)> tellOperator;
     // The lab database's store when the station runs with --lab; without one nothing is sent.
     LabFeed* lab = nullptr;
 };

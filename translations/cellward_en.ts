@@ -103,6 +103,10 @@
         <source>备份写入失败 %1, 数据暂存在内存中</source>
         <translation>Cannot write the backup %1; the data are kept in memory</translation>
     </message>
+    <message>
+        <source>通道%1在断开期间停止</source>
+        <translation>Channel %1 stopped while the port was lost</translation>
+    </message>
 </context>
 <context>
     <name>Lab</name>
@@ -252,6 +256,18 @@
     <message>
         <source>无法读取工步文件 (cannot read the step file): %1</source>
         <translation>Cannot read the step file: %1</translation>
+    </message>
+    <message>
+        <source>%1 已断开：每2秒重新打开</source>
+        <translation>%1 lost: opening it again every 2 s</translation>
+    </message>
+    <message>
+        <source>%1 已重新连接（断开%2秒）</source>
+        <translation>%1 reconnected (lost for %2 s)</translation>
+    </message>
+    <message>
+        <source>%1 已重新连接（断开%2秒），设备%3未应答</source>
+        <translation>%1 reconnected (lost for %2 s); device %3 not answering</translation>
     </message>
 </context>
 <context>
@@ -557,6 +573,14 @@
     <message>
         <source>停止未确认</source>
         <translation>Stop unconfirmed</translation>
+    </message>
+    <message>
+        <source>端口断开</source>
+        <translation>Port lost</translation>
+    </message>
+    <message>
+        <source>设备未应答</source>
+        <translation>No answer</translation>
     </message>
 </context>
 <context>
@@ -1025,6 +1049,10 @@
     <message>
         <source>  ·  %1 台无应答</source>
         <translation>  ·  %1 silent</translation>
+    </message>
+    <message>
+        <source>COM%1 已断开，正在重新连接</source>
+        <translation>COM%1 lost, reconnecting</translation>
     </message>
 </context>
 <context>

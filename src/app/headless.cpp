@@ -203,7 +203,7 @@ int runHeadless(const StationOptions& options)
     const auto lab = openLab(station, options);
     if (lab)
         lab->announce = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
-    station.onWriteFailed = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    station.tellOperator = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
     startUpStation(station);
     LinkThread link([&ini](int n) { return portPath(ini, n, systemSerialPorts()); }, clock);
 

@@ -47,8 +47,13 @@ int main(int argc, char** argv)
                 std::fflush(stdout);
             };
         klv::sim::PtyBridge bridge(bus, options.linkPath, options.lineTiming);
-        std::printf("%s\n", bridge.terminalPath().c_str());
-        std::fflush(stdout);
+        auto say = [](const std::string& line) {
+            std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        };
+        say(bridge.terminalPath());
+        if (options.unplug)
+            bridge.unplugWhileServing(*options.unplug, say);
         bridge.serve(stopRequested);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "klv-sim: %s\n", e.what());

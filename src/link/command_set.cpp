@@ -112,6 +112,7 @@ void AddCmd(Station& station, int slot, int queueCode)
     if (queueCode == kQueueStop && !link.stopPending) {
         link.stopPending = true;
         link.stopSends = 0;
+        link.runningAtLoss = false;  // the station's own stop, not one the unit made in a gap
     } else if (queueCode == kQueueStart) {
         clearStop(link);
     }

@@ -100,7 +100,7 @@ std::optional<LinkRequest> ConnectScan::next()
     case Stage::Open:
         return LinkRequest{LinkRequest::Kind::Open, portNumber_};
     case Stage::Scan:
-        if (++address_ <= range_.lastAddress && device_ < kMaxDevices) {
+        if (++address_ <= range_.lastAddress) {
             if (progress_)
                 progress_(fillIn(screenText(KLV_TEXT("Message", "设备%1:连接中...")), {std::to_string(address_ + 1)}));
             LinkRequest request{LinkRequest::Kind::Identity};
@@ -120,8 +120,9 @@ std::optional<LinkRequest> ConnectScan::next()
 void ConnectScan::take(const LinkReply& reply)
 {
     if (stage_ == Stage::Scan) {
-        if (registerDevice(station_, address_, device_, reply.identity))
-            ++device_;
+        const auto id = reply.identity ? decodeIdentity(*reply.identity) : std::nullopt;
+        if (const int k = positionFor(address_, id ? id->modelCode : 0); k >= 0)
+            registerDevice(station_, address_, k, reply.identity);
         return;
     }
     stage_ = Stage::Done;
@@ -149,16 +150,37 @@ void ConnectScan::opened()
     link.lastAddress = range_.lastAddress;
     IniFile(station_.home + "/klv.ini").write("COMM", "PORT1", std::to_string(portNumber_));
     resetCommandSlots(station_);
+    for (int d = 0; d < kMaxDevices; ++d) {
+        for (int n = 0; n < kChannelsPerDevice; ++n)
+            if (station_.run.slots[slotOf(d, n)].busy && link.devices[d].modelCode != 0)
+                kept_[d] = {link.devices[d].busAddress, link.devices[d].modelCode};
+    }
 
     station_.ui.lstDev.clear();
     station_.ui.treeDev.clear();
     station_.ui.treeDev.push_back({"com", "COM" + std::to_string(portNumber_), "", false});
     resetGridView(station_);
+    link.portLost = false;
     for (int d = 0; d < kMaxDevices; ++d) {
         link.devices[d].modelCode = 0;
         link.devices[d].secondIdentity = 0;
+        link.devices[d].missing = false;
     }
     resetTiles(station_);
+}
+
+// The kept position of this unit, else the first position neither taken nor kept; -1: none.
+int ConnectScan::positionFor(int address, int modelCode) const
+{
+    if (modelCode == 0)
+        return -1;
+    for (int d = 0; d < kMaxDevices; ++d)
+        if (kept_[d].address == address && kept_[d].modelCode == modelCode)
+            return d;
+    for (int d = 0; d < kMaxDevices; ++d)
+        if (kept_[d].address < 0 && station_.link.devices[d].modelCode == 0)
+            return d;
+    return -1;
 }
 
 void ConnectScan::finish()
@@ -204,6 +226,7 @@ bool disconnectBench(Station& station)
         for (auto& tile : panel.tiles)
             tile.Enable = false;
     station.link.connected = false;
+    station.link.portLost = false;
     return true;
 }
 

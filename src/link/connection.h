@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "link/conversation.h"
+#include "link/registry.h"
 
 namespace klv {
 
@@ -22,6 +25,8 @@ using ScanProgress = std::function<void(const std::string&)>;
 
 // Open the port, ask every address of the range for its identity and fill the registry,
 // panels, list, tree and grid. progress receives "设备N:连接中..." before each address.
+// Units take positions in the order they answer, except that a position with running tests
+// is kept for its own unit (bus address and model): a re-scan never moves a test to another.
 class ConnectScan final : public Conversation {
 public:
     ConnectScan(Station& station, int portNumber, ScanRange range, ScanProgress progress = {});
@@ -34,14 +39,19 @@ public:
 private:
     void opened();
     void finish();
+    int positionFor(int address, int modelCode) const;
 
     Station& station_;
     int portNumber_;
     ScanRange range_;
     ScanProgress progress_;
     enum class Stage { Open, Scan, Done } stage_ = Stage::Open;
-    int address_;     // the address asked last
-    int device_ = 0;  // the device index the next answering address takes
+    int address_;  // the address asked last
+    struct Kept {
+        int address = -1;  // -1: the position is free for any unit
+        std::uint8_t modelCode = 0;
+    };
+    std::array<Kept, kMaxDevices> kept_{};
     ConnectResult result_ = ConnectResult::NoDevice;
     std::string openFailure_;
 };

@@ -12,7 +12,7 @@ LinkReply carryOut(SerialPort& port, Clock& clock, PortWait& wait, const LinkReq
         if (!reply.wasOpen) {
             reply.opened = port.open(request.portNumber);
             if (!reply.opened)
-                reply.openFailure = port.openFailure();
+                reply.openFailure = port.failure();
         }
         break;
     case LinkRequest::Kind::Close:
@@ -25,6 +25,11 @@ LinkReply carryOut(SerialPort& port, Clock& clock, PortWait& wait, const LinkReq
     case LinkRequest::Kind::Poll:
         reply.poll = pollTransaction(port, clock, wait, request.frame, request.length);
         break;
+    }
+    if (request.kind == LinkRequest::Kind::Identity || request.kind == LinkRequest::Kind::Poll) {
+        reply.portLost = port.lost();
+        if (reply.portLost)
+            reply.lossReason = port.failure();
     }
     return reply;
 }

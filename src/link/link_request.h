@@ -24,6 +24,8 @@ struct LinkReply {
     std::string openFailure;        // Open: why it failed, for the log
     std::optional<Bytes> identity;  // Identity: the answer, when its checksum held
     PollOutcome poll{PollResult::PortClosedBefore, {}};
+    bool portLost = false;   // Identity, Poll: the port has gone away on its own
+    std::string lossReason;  // why, for the log
 };
 
 // Carries out one request on the port, waiting out its answer window: the same code on the

@@ -57,13 +57,30 @@ std::optional<LinkRequest> PollCycle::next()
             stage_ = Stage::Closing;
             return LinkRequest{LinkRequest::Kind::Close};
         }
+        if (recoveryDue(station_)) {
+            recovery_ = std::make_unique<PortRecovery>(station_);
+            stage_ = Stage::Recovering;
+        } else if (link.portLost) {
+            finish(false);
+            return std::nullopt;
+        } else {
+            stage_ = Stage::Devices;
+        }
+    }
+    if (stage_ == Stage::Recovering) {
+        if (auto request = recovery_->next())
+            return request;
+        if (link.portLost) {
+            finish(false);
+            return std::nullopt;
+        }
         stage_ = Stage::Devices;
     }
     if (stage_ != Stage::Devices)
         return std::nullopt;
     try {
         for (++device_; device_ < kMaxDevices; ++device_) {
-            if (link.devices[device_].modelCode == 0)
+            if (link.devices[device_].modelCode == 0 || link.devices[device_].missing)
                 continue;
             ChannelFrame frame = buildChannelFrame(station_, device_);
             if (frame.allStatus && link.pollToggle == 1)
@@ -89,6 +106,15 @@ void PollCycle::take(const LinkReply& reply)
         finish(false);
         return;
     }
+    if (stage_ == Stage::Recovering) {
+        recovery_->take(reply);
+        return;
+    }
+    if (reply.portLost) {
+        losePort(station_, reply.lossReason);
+        finish(false);
+        return;
+    }
     DeviceEntry& dev = station_.link.devices[device_];
     switch (reply.poll.result) {
     case PollResult::PortClosedBefore:
@@ -110,6 +136,7 @@ void PollCycle::take(const LinkReply& reply)
         dev.timeoutCount = 0;
         try {
             decodeChannelAnswer(station_, device_, reply.poll.answer);
+            sayStopsInGap(station_, device_);
             ++report_.answersDecoded;
         } catch (const std::exception& failure) {
             fail(failure.what());

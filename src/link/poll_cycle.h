@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include "link/conversation.h"
+#include "link/port_recovery.h"
 
 namespace klv {
 
@@ -13,7 +16,8 @@ struct PollTickReport {
 };
 
 // One tick of the polling timer: a channel frame to each registered device in turn. Each
-// frame is built just before it goes out, so a command queued meanwhile goes in it.
+// frame is built just before it goes out, so a command queued meanwhile goes in it. While the
+// port is lost the tick only opens it again, every two seconds, and asks the units who they are.
 class PollCycle final : public Conversation {
 public:
     explicit PollCycle(Station& station) : station_(station) {}
@@ -26,14 +30,15 @@ public:
     const PollTickReport& report() const { return report_; }
 
 private:
-    enum class Stage { Start, Closing, Devices, Done };
+    enum class Stage { Start, Closing, Recovering, Devices, Done };
     void fail(const char* what);
     void finish(bool toggle);
 
     Station& station_;
     Stage stage_ = Stage::Start;
-    int device_ = -1;         // the device asked last
-    bool holdsBusy_ = false;  // this tick set the busy flag that keeps a second one out
+    std::unique_ptr<PortRecovery> recovery_;  // while a lost port or a missing unit is sought
+    int device_ = -1;                         // the device asked last
+    bool holdsBusy_ = false;                  // this tick set the busy flag that keeps a second one out
     PollTickReport report_;
 };
 

@@ -55,6 +55,9 @@ struct DeviceEntry {
     int setCurrentScale = 100;
     int timeoutCount = 0;
     bool offline = false;
+    // Since the port was lost this unit has not answered its identity again with its model:
+    // it gets no channel frames, so no program of its tests reaches another unit.
+    bool missing = false;
 };
 
 // Per channel slot: the command hand-over and the live readings.
@@ -65,6 +68,9 @@ struct SlotLink {
     bool stopPending = false;
     int stopSends = 0;
     bool stopUnconfirmed = false;  // five ticks have passed without that answer
+    // The unit last reported the output on before the port was lost; cleared by its first
+    // answer afterwards, or by a stop the station asks for meanwhile.
+    bool runningAtLoss = false;
     float current = 0, voltage = 0, capacity = 0, capacityWrap = 0, energy = 0;
     int startMode = 0;
     float startCurrent = 0, startVoltage = 0, startEndCurrent = 0;
@@ -80,6 +86,10 @@ struct LinkTables {
     int firstAddress = 0, lastAddress = 5;
     int pollToggle = 0;
     bool pollBusy = false;  // a poll tick is waiting for an answer
+    // The port went away on its own; it is opened again by its number every two seconds.
+    bool portLost = false;
+    std::uint32_t lostAtMs = 0;
+    std::uint32_t recoveryDueMs = 0;  // the next reopen or identity query of a missing unit
 };
 
 // The operator's name of a channel: bus address + 1, "-", channel + 1 (address 0, channel 2: 1-3).

@@ -14,7 +14,24 @@ bool isPseudoTerminal(const std::string& path)
 }
 }  // namespace
 
-QtSerialPort::QtSerialPort(Resolver resolver) : resolver_(std::move(resolver)) {}
+QtSerialPort::QtSerialPort(Resolver resolver) : resolver_(std::move(resolver))
+{
+    QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError)
+            lose(port_.errorString());
+    });
+}
+
+// Closed at once, so that no wait spins on a descriptor that will never be ready again: a
+// hung-up line (a pulled adapter) reports itself as ready and fails every read.
+void QtSerialPort::lose(const QString& why)
+{
+    if (!port_.isOpen())
+        return;
+    failure_ = port_.portName().toStdString() + ": " + why.toStdString();
+    lost_ = true;
+    port_.close();
+}
 
 bool QtSerialPort::open(int portNumber)
 {
@@ -22,6 +39,7 @@ bool QtSerialPort::open(int portNumber)
         port_.close();
     std::string path = resolver_(portNumber);
     failure_.clear();
+    lost_ = false;
     if (path.empty()) {
         failure_ = "COM" + std::to_string(portNumber) + " names no serial port of this system";
         return false;
@@ -46,6 +64,7 @@ bool QtSerialPort::open(int portNumber)
 
 void QtSerialPort::close()
 {
+    lost_ = false;
     if (port_.isOpen())
         port_.close();
 }
@@ -57,7 +76,7 @@ int QtSerialPort::bytesWaiting()
     if (!port_.isOpen())
         return 0;
     port_.waitForReadyRead(0);  // take in whatever the driver holds, without blocking
-    return static_cast<int>(port_.bytesAvailable());
+    return port_.isOpen() ? static_cast<int>(port_.bytesAvailable()) : 0;
 }
 
 void QtSerialPort::discardInput()

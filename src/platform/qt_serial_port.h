@@ -22,15 +22,19 @@ public:
     void discardInput() override;
     Bytes readAll() override;
     void write(const Bytes& bytes) override;
-    std::string openFailure() const override { return failure_; }
+    std::string failure() const override { return failure_; }
+    bool lost() const override { return lost_; }
 
     // Block up to ms for input; the link thread waits here instead of spinning.
     void waitForInput(int ms);
 
 private:
+    void lose(const QString& why);
+
     Resolver resolver_;
     QSerialPort port_;
     std::string failure_;
+    bool lost_ = false;
 };
 
 // Every serial port the system lists, by device path.

@@ -20,8 +20,12 @@ public:
     virtual void discardInput() = 0;
     virtual Bytes readAll() = 0;
     virtual void write(const Bytes& bytes) = 0;
-    // Why the last open failed and what to do about it, for the log; empty when not known.
-    virtual std::string openFailure() const { return {}; }
+    // Why the last open failed and what to do about it, or why the port was lost, for the log;
+    // empty when not known.
+    virtual std::string failure() const { return {}; }
+    // The port went away on its own since it was opened (an adapter pulled, the line hung up):
+    // it is closed, and stays lost until it is opened again.
+    virtual bool lost() const { return false; }
 };
 
 }  // namespace klv

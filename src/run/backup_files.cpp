@@ -34,8 +34,8 @@ bool writeWaiting(Station& station, int slot, const char* extension, std::vector
         const std::string said = fillIn(screenText(KLV_TEXT("History", "备份写入失败 %1, 数据暂存在内存中")), {path});
         station.ui.history.push_back(logTime(station.clock.now()) + "  " + said);
         klvLog(station, "ErrBackup(" + path + ")", "cannot write");
-        if (station.onWriteFailed)
-            station.onWriteFailed(said);
+        if (station.tellOperator)
+            station.tellOperator(said);
     }
     return false;
 }

@@ -201,6 +201,10 @@ struct View {
         // The unit has not confirmed a stop: the tile says so until it does.
         if (link.stopUnconfirmed)
             tile.Txt = caption(KLV_TEXT("Tile", "停止未确认"));
+        else if (station.link.portLost)
+            tile.Txt = caption(KLV_TEXT("Tile", "端口断开"));
+        else if (dev.missing)
+            tile.Txt = caption(KLV_TEXT("Tile", "设备未应答"));
     }
 };
 

@@ -30,6 +30,13 @@ std::runtime_error systemError(const std::string& what)
 PtyBridge::PtyBridge(SimBus& bus, std::string linkPath, bool lineTiming)
         : bus_(bus), linkPath_(std::move(linkPath)), lineTiming_(lineTiming)
 {
+    plugIn();
+}
+
+PtyBridge::~PtyBridge() { unplug(); }
+
+void PtyBridge::plugIn()
+{
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0)
         throw systemError("posix_openpt");
@@ -56,18 +63,47 @@ PtyBridge::PtyBridge(SimBus& bus, std::string linkPath, bool lineTiming)
             throw systemError("link " + linkPath_);
     } catch (...) {
         close(master_);
+        master_ = -1;
         throw;
     }
 }
 
-PtyBridge::~PtyBridge()
+void PtyBridge::unplug()
 {
+    if (master_ < 0)
+        return;
     // Remove the link only while it still leads to this terminal.
     char target[256];
     ssize_t n = readlink(linkPath_.c_str(), target, sizeof target);
     if (n > 0 && std::string(target, static_cast<size_t>(n)) == terminalPath_)
         unlink(linkPath_.c_str());
     close(master_);
+    master_ = -1;
+    // What was on its way is lost with the line.
+    output_.clear();
+    unsent_.clear();
+}
+
+void PtyBridge::unplugWhileServing(Unplug unplug, std::function<void(const std::string&)> told)
+{
+    unplug_ = unplug;
+    unplugFromMs_ = clock_.milliseconds();
+    told_ = std::move(told);
+}
+
+void PtyBridge::followUnplug()
+{
+    if (!unplug_)
+        return;
+    const double seconds = static_cast<std::uint32_t>(clock_.milliseconds() - unplugFromMs_) / 1000.0;
+    if (master_ >= 0 && seconds >= unplug_->atSeconds) {
+        unplug();
+        told_("unplugged");
+    } else if (master_ < 0 && seconds >= unplug_->atSeconds + unplug_->forSeconds) {
+        plugIn();
+        unplug_.reset();
+        told_(terminalPath_);
+    }
 }
 
 std::uint64_t PtyBridge::nowUs()
@@ -79,6 +115,12 @@ std::uint64_t PtyBridge::nowUs()
 void PtyBridge::serve(const volatile std::sig_atomic_t& stop)
 {
     while (!stop) {
+        followUnplug();
+        if (master_ < 0) {
+            nowUs();  // the cells age on while the line is gone
+            std::this_thread::sleep_for(std::chrono::milliseconds(kIdlePollMs));
+            continue;
+        }
         transmit();
         int timeoutMs = kIdlePollMs;
         if (auto next = output_.nextDueUs()) {

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <csignal>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
 #include "sim/frame_reader.h"
 #include "sim/line_queue.h"
 #include "sim/sim_bus.h"
+#include "sim/sim_options.h"
 
 namespace klv::sim {
 
@@ -24,8 +27,14 @@ public:
     const std::string& terminalPath() const { return terminalPath_; }
     // Answer requests, ageing the cells with the real clock, until stop is set.
     void serve(const volatile std::sig_atomic_t& stop);
+    // Pull the adapter while serving, as the option says; told is called with "unplugged" and
+    // then with the new terminal's path.
+    void unplugWhileServing(Unplug unplug, std::function<void(const std::string&)> told);
 
 private:
+    void plugIn();
+    void unplug();
+    void followUnplug();
     std::uint64_t nowUs();
     void receive();
     void transmit();
@@ -39,6 +48,9 @@ private:
     FrameReader reader_;
     LineQueue output_;
     Bytes unsent_;  // due, but the terminal did not take them yet
+    std::optional<Unplug> unplug_;
+    std::uint32_t unplugFromMs_ = 0;
+    std::function<void(const std::string&)> told_;
 };
 
 }  // namespace klv::sim

@@ -13,7 +13,7 @@ namespace klv::sim {
 
 const char* const kSimUsage =
     "usage: klv-sim --link PATH [--unit ADDR:MODEL[:PRESENCE]]... [--speed FACTOR]\n"
-    "               [--line-timing] [--fault ADDR:KIND[=VALUE]]...\n"
+    "               [--line-timing] [--fault ADDR:KIND[=VALUE]]... [--unplug AT:FOR]\n"
     "  --link PATH      link the bench's terminal at PATH; its own path is printed\n"
     "  --unit ...       a unit at bus address ADDR (0..5) of model code MODEL; PRESENCE\n"
     "                   is eight digits 0/1 for channels 0..7 (default all present).\n"
@@ -26,6 +26,9 @@ const char* const kSimUsage =
     "  --fault ...      trouble from the unit at ADDR; KIND is one of silent,\n"
     "                   silent-after=SECONDS, short=BYTES, checksum, surplus=BYTES,\n"
     "                   late=MS, runaway=CHANNEL, stop-early=SECONDS\n"
+    "  --unplug AT:FOR  the adapter pulled AT seconds after the start: the terminal closes\n"
+    "                   and its link goes; FOR seconds later a new terminal is linked at\n"
+    "                   the same path, the units having run on through the gap\n"
     "It prints its terminal's path, then a line for each calibration write a unit takes.\n";
 
 namespace {
@@ -100,6 +103,15 @@ void parseFault(std::string_view text, std::map<int, SimFaults>& faults)
     else
         fail("unknown fault '" + name + "'");
 }
+
+Unplug parseUnplug(std::string_view text)
+{
+    auto colon = text.find(':');
+    if (colon == std::string_view::npos)
+        fail("--unplug takes AT:FOR: '" + std::string(text) + "'");
+    return {parseNumber(text.substr(0, colon), 0.0, 1e6, "unplug time"),
+            parseNumber(text.substr(colon + 1), 0.001, 1e6, "unplug duration")};
+}
 }  // namespace
 
 SimOptions parseSimOptions(const std::vector<std::string>& args)
@@ -111,7 +123,7 @@ SimOptions parseSimOptions(const std::vector<std::string>& args)
             o.lineTiming = true;
             continue;
         }
-        if (a != "--link" && a != "--unit" && a != "--speed" && a != "--fault")
+        if (a != "--link" && a != "--unit" && a != "--speed" && a != "--fault" && a != "--unplug")
             fail("unknown option " + a);
         if (i + 1 == args.size())
             fail(a + " needs a value");
@@ -122,6 +134,8 @@ SimOptions parseSimOptions(const std::vector<std::string>& args)
             o.units.push_back(parseUnit(value));
         else if (a == "--speed")
             o.speed = parseNumber(value, 1e-3, 1e6, "speed");
+        else if (a == "--unplug")
+            o.unplug = parseUnplug(value);
         else
             parseFault(value, o.faults);
     }

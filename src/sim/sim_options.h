@@ -1,12 +1,17 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/sim_bus.h"
 
 namespace klv::sim {
+
+struct Unplug {
+    double atSeconds = 0, forSeconds = 0;
+};
 
 struct UnitOption {
     int address = 0;
@@ -21,6 +26,9 @@ struct SimOptions {
     double speed = 1.0;  // cells 1/speed of their size: a bench that runs its tests sooner
     bool lineTiming = false;
     std::map<int, SimFaults> faults;  // by bus address
+    // The adapter pulled: the terminal closed AT seconds after the start and a new one linked
+    // at the same path FOR seconds later, the units running on through the gap.
+    std::optional<Unplug> unplug;
 };
 
 extern const char* const kSimUsage;

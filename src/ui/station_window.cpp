@@ -97,9 +97,7 @@ StationWindow::StationWindow(Station& station, Link& link, SerialPort& searchPor
     statusBar()->addWidget(lblConn_, 1);
     statusBar()->addPermanentWidget(lblTime_);
     // Stays until the next message: a test whose backup cannot be written must not go unseen.
-    station_.onWriteFailed = [this](const std::string& line) {
-        statusBar()->showMessage(QString::fromStdString(line));
-    };
+    station_.tellOperator = [this](const std::string& line) { statusBar()->showMessage(QString::fromStdString(line)); };
     portDialog_ = new PortDialog(station_, searchPort, this);
     editor_ = new StepEditorDialog(station_, this);
     calibration_ = new CalibrationDialog(station_, this);
@@ -131,7 +129,7 @@ StationWindow::StationWindow(Station& station, Link& link, SerialPort& searchPor
 
 StationWindow::~StationWindow()
 {
-    station_.onWriteFailed = nullptr;
+    station_.tellOperator = nullptr;
     qApp->removeEventFilter(this);
 }
 
@@ -371,6 +369,10 @@ void StationWindow::showConnection()
 {
     if (!station_.link.connected) {
         lblConn_->setText(tr("未连接"));
+        return;
+    }
+    if (station_.link.portLost) {
+        lblConn_->setText(tr("COM%1 已断开，正在重新连接").arg(station_.link.portNumber));
         return;
     }
     int devices = 0, silent = 0;

@@ -14,6 +14,27 @@ struct UnitRestart : FullBench {
         return readLines(base + ".bk0").value_or(std::vector<std::string>{}).size();
     }
     std::string base(int position, int n) { return backupBase(slotOf(position - 1, n)); }
+
+    // Two units at addresses 0 and 1, a discharge running on all their channels for 20 s.
+    void runOnTwoUnits()
+    {
+        port.setLineTiming(false);
+        for (int address : {0, 1}) {
+            sim::SimUnit& unit = bus.addUnit(address, 22);
+            for (int n = 0; n < kChannelsPerDevice; ++n)
+                unit.channel(n).cell.capacityAh = 20;
+        }
+        startUpStation(station);
+        ASSERT_EQ(connect(1, 2), ConnectResult::Connected);
+        installLiveData(station);
+        const TextGrid program = test::stepTable({{"恒流放", "01.00", "02.75", "00.00", "0"}});
+        for (int d : {0, 1})
+            applyProgram(station.program, station.link, d, program, 1, kApplyAllTarget);
+        for (int s = 0; s < 2 * kChannelsPerDevice; ++s)
+            startChannel(station, s);
+        for (int t = 0; t < 20; ++t)
+            second();
+    }
 };
 
 }  // namespace
@@ -24,22 +45,7 @@ struct UnitRestart : FullBench {
 // channel of the silent unit that its test was not continued.
 TEST_F(UnitRestart, ContinueAfterARestartTakesUpEachTestOnlyOnItsOwnUnit)
 {
-    port.setLineTiming(false);
-    for (int address : {0, 1}) {
-        sim::SimUnit& unit = bus.addUnit(address, 22);
-        for (int n = 0; n < kChannelsPerDevice; ++n)
-            unit.channel(n).cell.capacityAh = 20;
-    }
-    startUpStation(station);
-    ASSERT_EQ(connect(1, 2), ConnectResult::Connected);
-    installLiveData(station);
-    const TextGrid program = test::stepTable({{"恒流放", "01.00", "02.75", "00.00", "0"}});
-    for (int d : {0, 1})
-        applyProgram(station.program, station.link, d, program, 1, kApplyAllTarget);
-    for (int s = 0; s < 2 * kChannelsPerDevice; ++s)
-        startChannel(station, s);
-    for (int t = 0; t < 20; ++t)
-        second();
+    runOnTwoUnits();
     const size_t firstUnitLines = sampleLines(base(1, 0)), secondUnitLines = sampleLines(base(2, 0));
     ASSERT_GT(secondUnitLines, 5u);
 
@@ -71,4 +77,29 @@ TEST_F(UnitRestart, ContinueAfterARestartTakesUpEachTestOnlyOnItsOwnUnit)
     EXPECT_EQ(sampleLines(base(1, 0)), firstUnitLines) << "the silent unit's backup is left alone";
     EXPECT_GT(sampleLines(base(2, 0)), secondUnitLines) << "the second unit's test goes on in its own backup";
     EXPECT_TRUE(bus.unit(1)->channel(0).running);
+}
+
+// Both units fall silent mid-test (a cable pulled), the operator disconnects and connects
+// again while only the second answers: it keeps its position rather than taking the silent
+// one's, so its channels never get the first unit's tests, and both tests stay where they were.
+TEST_F(UnitRestart, ARescanWhileTestsRunNeverMovesATestToAnotherUnit)
+{
+    runOnTwoUnits();
+    bus.unit(0)->faults.silent = bus.unit(1)->faults.silent = true;
+    for (int t = 0; t < 14; ++t)
+        second();
+    ASSERT_TRUE(disconnectBench(station)) << "units that do not answer do not hold the station connected";
+    second();
+    bus.unit(1)->faults.silent = false;
+    ASSERT_EQ(connect(1, 2), ConnectResult::Connected);
+
+    EXPECT_EQ(station.link.devices[0].modelCode, 0) << "the silent unit's position stays empty";
+    EXPECT_EQ(station.link.devices[1].busAddress, 1);
+    for (int t = 0; t < 3; ++t)
+        second();
+    for (int n = 0; n < kChannelsPerDevice; ++n) {
+        EXPECT_TRUE(station.run.slots[n].busy) << "the silent unit's test waits for its unit";
+        EXPECT_TRUE(station.run.slots[slotOf(1, n)].busy);
+        EXPECT_TRUE(bus.unit(1)->channel(n).running);
+    }
 }

@@ -10,9 +10,11 @@ SimOptions parse(std::vector<std::string> args) { return parseSimOptions(args); 
 
 TEST(SimOptions, ParsesUnitsSpeedTimingAndFaults)
 {
-    SimOptions o = parse({"--link", "/tmp/x", "--unit", "2:31:10100000", "--unit", "5:99", "--speed", "60",
-                          "--line-timing", "--fault", "2:late=250", "--fault", "2:checksum", "--fault",
-                          "5:silent-after=1.5", "--fault", "5:runaway=7", "--fault", "5:stop-early=30"});
+    SimOptions o = parse({"--link",     "/tmp/x",      "--unit",     "2:31:10100000",   "--unit",
+                          "5:99",       "--speed",     "60",         "--line-timing",   "--fault",
+                          "2:late=250", "--fault",     "2:checksum", "--fault",         "5:silent-after=1.5",
+                          "--fault",    "5:runaway=7", "--fault",    "5:stop-early=30", "--unplug",
+                          "10:2.5"});
     EXPECT_EQ(o.linkPath, "/tmp/x");
     ASSERT_EQ(o.units.size(), 2u);
     EXPECT_EQ(o.units[0].address, 2);
@@ -26,6 +28,9 @@ TEST(SimOptions, ParsesUnitsSpeedTimingAndFaults)
     EXPECT_EQ(o.faults.at(5).silentAfterMs, 1500u);
     EXPECT_EQ(o.faults.at(5).runawayChannel, 7);
     EXPECT_EQ(o.faults.at(5).stopAfterSeconds, 30);
+    ASSERT_TRUE(o.unplug);
+    EXPECT_DOUBLE_EQ(o.unplug->atSeconds, 10);
+    EXPECT_DOUBLE_EQ(o.unplug->forSeconds, 2.5);
 
     SimBus bus;
     setUpBus(bus, o);
@@ -60,6 +65,7 @@ TEST(SimOptions, RefusesWhatItCannotServe)
              {"--link", "p", "--fault", "0:late"},
              {"--link", "p", "--fault", "0:melt"},
              {"--link", "p", "--colour"},
+             {"--link", "p", "--unplug", "10"},  // no duration
          })
         EXPECT_THROW(parse(bad), std::invalid_argument) << ::testing::PrintToString(bad);
 }
