@@ -40,6 +40,10 @@
         <source>停止未确认：%1</source>
         <translation>Stops not confirmed: %1</translation>
     </message>
+    <message>
+        <source>实验室库: %1 行待发, 下次启动时发送</source>
+        <translation>Lab database: %1 rows waiting, sent at the next start</translation>
+    </message>
 </context>
 <context>
     <name>History</name>
@@ -268,6 +272,10 @@
     <message>
         <source>%1 已重新连接（断开%2秒），设备%3未应答</source>
         <translation>%1 reconnected (lost for %2 s); device %3 not answering</translation>
+    </message>
+    <message>
+        <source>关闭软件？实验室库还有 %1 行待发, 下次启动时发送。</source>
+        <translation>Close the program? %1 rows for the lab database are still waiting; they are sent at the next start.</translation>
     </message>
 </context>
 <context>

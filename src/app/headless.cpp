@@ -237,6 +237,14 @@ int runHeadless(const StationOptions& options)
     StationTimers timers(station, link);
     int code = options.program.empty() && !options.resume ? monitor(station, timers, options, clock)
                                                           : runTests(station, timers, options, clock);
+    // The lab link sends for five seconds more at most; what it did not send waits for the next start.
+    if (lab) {
+        if (const std::int64_t waiting = lab->stop(); waiting > 0)
+            std::fprintf(stderr, "%s\n",
+                         fillIn(screenText(KLV_TEXT("Headless", "实验室库: %1 行待发, 下次启动时发送")),
+                                {std::to_string(waiting)})
+                             .c_str());
+    }
     // The last tests' saves are still on the queue; a file that could not be written is said here.
     saves.finish();
     const size_t reported = station.ui.history.size();

@@ -24,6 +24,13 @@ LabConfig labConfig(const std::string& urlOption, const std::string& stationOpti
     LabConfig config;
     config.uri = urlOption.empty() ? ini.read("LAB", "URL", "") : urlOption;
     config.station = stationOption.empty() ? ini.read("LAB", "Station", "") : stationOption;
+    const std::string reserve = ini.read("LAB", "OutboxReserveMB", "");
+    try {
+        if (!reserve.empty())
+            config.outboxReserveBytes = std::stoull(reserve) << 20;
+    } catch (const std::exception&) {
+        // Not a number: the default stands.
+    }
     if (config.station.empty())
         config.station = hostName() + "-" + std::filesystem::path(programFolder).filename().string();
     return config;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace klv::lab {
@@ -8,6 +9,8 @@ namespace klv::lab {
 struct LabConfig {
     std::string uri;      // empty: no lab link
     std::string station;  // the bench's name in the database
+    // Free space the outbox leaves on its disk for the backups: [LAB] OutboxReserveMB, 1 GiB.
+    std::uint64_t outboxReserveBytes = std::uint64_t(1024) << 20;
 };
 
 // The command line's --lab and --station win over [LAB] URL= and Station= of klv.ini; the

@@ -34,23 +34,30 @@ bool isDataError(const std::string& sqlState) { return sqlState.rfind("22", 0) =
 
 }  // namespace
 
-LabSender::LabSender(std::string uri, std::string outboxFolder, StationInfo info, SenderTiming timing)
-        : uri_(std::move(uri)), info_(std::move(info)), timing_(timing), outbox_(std::move(outboxFolder)),
-          retry_(timing.firstRetry), sendRetry_(timing.firstRetry)
+LabSender::LabSender(std::string uri, std::string outboxFolder, StationInfo info, SenderTiming timing,
+                     std::uint64_t outboxReserveBytes)
+        : uri_(std::move(uri)), info_(std::move(info)), timing_(timing),
+          outbox_(std::move(outboxFolder), outboxReserveBytes), retry_(timing.firstRetry), sendRetry_(timing.firstRetry)
 {
     status_.backlog = outbox_.backlog();
     status_.reason = KLV_NOOP("Lab", "尚未连接");
     thread_ = std::thread([this] { run(); });
 }
 
-LabSender::~LabSender()
+LabSender::~LabSender() { stop(); }
+
+std::int64_t LabSender::stop(std::chrono::milliseconds within)
 {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+    if (thread_.joinable()) {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+            stopWithin_ = within;
+        }
+        wake_.notify_all();
+        thread_.join();
     }
-    wake_.notify_all();
-    thread_.join();
+    return status().backlog;
 }
 
 void LabSender::post(std::vector<std::string> lines)
@@ -74,29 +81,22 @@ LinkStatus LabSender::status() const
 
 void LabSender::run()
 {
-    std::vector<std::string> unsaved;  // rows the disk refused, kept until it takes them
+    std::vector<std::string> rows;
     std::vector<PgParams> channels;
-    std::string problem;
     for (bool stop = false; !stop;) {
         {
             std::unique_lock lock(mutex_);
             wake_.wait_for(lock, timing_.batchEvery, [this] { return stopping_; });
-            unsaved.insert(unsaved.end(), std::make_move_iterator(posted_.begin()),
-                           std::make_move_iterator(posted_.end()));
-            posted_.clear();
+            rows.swap(posted_);
             if (channelsNew_)
                 channels.swap(channels_);
             channelsNew_ = false;
             stop = stopping_;
+            if (stop)
+                sendUntil_ = Clock::now() + stopWithin_;
         }
-        if (!unsaved.empty()) {
-            if (outbox_.append(carry_.carried(unsaved))) {
-                carry_.kept();
-                unsaved.clear();
-            } else {
-                problem = "实验室库的待发数据写不进磁盘 (" + outbox_.folder() + "), 暂存在内存中";
-            }
-        }
+        keep(rows);
+        rows.clear();
         const Clock::time_point now = Clock::now();
         if (!stop)
             connectIfDue(now);
@@ -106,19 +106,36 @@ void LabSender::run()
             channels.clear();
             nextChannels_ = now + timing_.channelsEvery;
         }
-        if (db_.connected() && now >= nextSend_) {
+        if (db_.connected() && (now >= nextSend_ || stop)) {
             outbox_.seal();
             carry_.sealed();
             sendSegments(now);
         }
         std::lock_guard lock(mutex_);
         status_.connected = db_.connected();
-        status_.backlog = outbox_.backlog() + static_cast<std::int64_t>(unsaved.size());
+        status_.backlog = outbox_.backlog();
         if (status_.connected)
             status_.reason.clear();
-        if (!problem.empty())
-            status_.problem = problem;
     }
+}
+
+// Rows are never kept only in memory: what the outbox cannot keep is dropped, counted and
+// said, and the station sends it again later from the tests' backups.
+void LabSender::keep(const std::vector<std::string>& rows)
+{
+    if (rows.empty())
+        return;
+    const Outbox::Append kept = outbox_.append(carry_.carried(rows));
+    if (kept == Outbox::Append::Kept)
+        carry_.kept();
+    std::lock_guard lock(mutex_);
+    status_.dropping = kept != Outbox::Append::Kept;
+    if (!status_.dropping)
+        return;
+    status_.dropped += static_cast<std::int64_t>(rows.size());
+    status_.problem = (kept == Outbox::Append::BelowReserve ? "实验室库的待发数据已到磁盘的保留空间 ("
+                                                            : "实验室库的待发数据写不进磁盘 (") +
+                      outbox_.folder() + "), 之后从备份补发";
 }
 
 void LabSender::connectIfDue(Clock::time_point now)
@@ -177,6 +194,11 @@ bool LabSender::upsertChannels(const std::vector<PgParams>& rows)
 void LabSender::sendSegments(Clock::time_point now)
 {
     for (const std::string& segment : outbox_.sealedSegments()) {
+        // Stopping: what is left waits in the outbox for the next start.
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(sendUntil_ - Clock::now());
+        if (left <= std::chrono::milliseconds(0))
+            return;
+        db_.setStatementTimeout(std::min(timing_.statementTimeout, left));
         const std::vector<std::string> lines = Outbox::readSegment(segment);
         if (sendRows(lines)) {
             outbox_.remove(segment, static_cast<std::int64_t>(lines.size()));

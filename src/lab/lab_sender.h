@@ -27,6 +27,8 @@ struct LinkStatus {
     std::string problem;        // rows that could not be kept or were refused; empty when none
     std::int64_t setAside = 0;  // rows the database refused as data, kept aside since the start
     std::string sendError;      // why the last segment did not go; empty once one goes
+    std::int64_t dropped = 0;   // rows the outbox could not keep since the start (its reserve, the disk)
+    bool dropping = false;      // the last rows were among them
     bool operator==(const LinkStatus&) const = default;
 };
 
@@ -45,8 +47,13 @@ struct SenderTiming {
 // the outbox.
 class LabSender {
 public:
-    LabSender(std::string uri, std::string outboxFolder, StationInfo info, SenderTiming timing = {});
-    ~LabSender();  // the rows posted so far are in the outbox when it returns
+    LabSender(std::string uri, std::string outboxFolder, StationInfo info, SenderTiming timing = {},
+              std::uint64_t outboxReserveBytes = 0);
+    ~LabSender();  // stop(5 s) unless stopped before
+
+    // Sends for at most `within`, then stops the thread: the rows posted so far are in the
+    // outbox for the next start, except what it could not keep. Returns how many wait there.
+    std::int64_t stop(std::chrono::milliseconds within = std::chrono::seconds(5));
     LabSender(const LabSender&) = delete;
     LabSender& operator=(const LabSender&) = delete;
 
@@ -58,6 +65,7 @@ public:
 
 private:
     void run();
+    void keep(const std::vector<std::string>& rows);
     void connectIfDue(std::chrono::steady_clock::time_point now);
     void sendSegments(std::chrono::steady_clock::time_point now);
     bool sendRows(const std::vector<std::string>& lines);
@@ -76,6 +84,7 @@ private:
     TestCarry carry_;
     std::chrono::steady_clock::time_point nextTry_{}, nextHeartbeat_{}, nextChannels_{}, nextSend_{};
     std::chrono::milliseconds retry_, sendRetry_;
+    std::chrono::steady_clock::time_point sendUntil_ = std::chrono::steady_clock::time_point::max();
     std::string failedState_;  // SQLSTATE of the statement that failed in sendRows
 
     // Shared with the station's thread, under mutex_.
@@ -85,6 +94,7 @@ private:
     std::vector<PgParams> channels_;
     bool channelsNew_ = false;
     bool stopping_ = false;
+    std::chrono::milliseconds stopWithin_{0};
     LinkStatus status_;
 
     std::thread thread_;  // last: it starts once everything above is made

@@ -1,5 +1,6 @@
 #include "lab/lab_store.h"
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "lab/outbox_row.h"
 #include "platform/file_replacement.h"
 #include "program/step_program.h"
+#include "run/backup_files.h"
 #include "run/result_rows.h"
 #include "station.h"
 #include "version.h"
@@ -92,7 +94,8 @@ std::vector<std::string> cellsOf(const TextGrid& grid, int row)
 LabStore::LabStore(Station& station, const LabConfig& config, SenderTiming timing)
         : station_(station), config_(config),
           sender_(std::make_unique<LabSender>(config.uri, station.home + "/LabOutbox",
-                                              StationInfo{config.station, hostName(), kVersionText}, timing))
+                                              StationInfo{config.station, hostName(), kVersionText}, timing,
+                                              config.outboxReserveBytes))
 {
 }
 
@@ -102,8 +105,11 @@ void LabStore::testStarted(int slot, bool continued)
 {
     const RunSlot& run = station_.run.slots.at(slot);
     SlotLab& lab = slots_.at(slot);
+    postWaiting(slot);  // the last test's final rows; its backups are being replaced
     lab.spans.clear();
     lab.testId.clear();
+    lab.end.reset();
+    lab.startedAt = timestampOf(epochOf(station_.clock.now()));
     if (continued) {
         std::ifstream in(idFilePath(run.backupBase));
         std::getline(in, lab.testId);
@@ -112,32 +118,77 @@ void LabStore::testStarted(int slot, bool continued)
         lab.testId = newTestId();
         writeTestId(idFilePath(run.backupBase), lab.testId);
     }
+    postTestRow(slot);
+    if (continued)
+        postBackups(slot);
+}
+
+void LabStore::postTestRow(int slot)
+{
+    const SlotLab& lab = slots_.at(slot);
     const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
     const DeviceEntry& device = station_.link.devices.at(d);
-    sender_->post(
-        {encodeRow({RowKind::Test,
-                    {lab.testId, config_.station, std::to_string(device.busAddress + 1), std::to_string(n + 1),
-                     device.modelName, programText(station_, slot), timestampOf(epochOf(station_.clock.now()))}})});
-    if (!continued)
-        return;
-    // The backups are on the curves and in the results table again: all of it goes once more,
-    // and the keys drop what the database already holds.
+    sender_->post({encodeRow({RowKind::Test,
+                              {lab.testId, config_.station, std::to_string(device.busAddress + 1),
+                               std::to_string(n + 1), device.modelName, programText(station_, slot), lab.startedAt}})});
+}
+
+// The backups are on the curves and in the results table again: all of it goes once more, and
+// the keys drop what the database already holds.
+void LabStore::postBackups(int slot)
+{
+    const RunSlot& run = station_.run.slots.at(slot);
+    SlotLab& lab = slots_.at(slot);
     for (int row = 1; row <= lastFilledResultRow(run.gridList); ++row) {
         StepSpan span;
         if (!spanOfRow(cellsOf(run.gridList, row), lab.spans.empty() ? 0 : lab.spans.back().endSeconds, span))
             break;
         lab.spans.push_back(span);
-        postResult(slot, row);
     }
-    const int points = station_.ui.graphs.at(d).DpCnt(2 * n);
+    postRecorded(slot);
+}
+
+// Every ended step's result and every sample on the curves; the row of a step still running is
+// not one of them.
+void LabStore::postRecorded(int slot)
+{
+    for (int row = 1; row <= static_cast<int>(slots_.at(slot).spans.size()); ++row)
+        postResult(slot, row);
+    const int points = station_.ui.graphs.at(deviceOfSlot(slot)).DpCnt(2 * channelOfSlot(slot));
     for (int i = 0; i < points; ++i)
-        postSample(slot, i, false);
+        postSample(slot, i, {});
+}
+
+// Rows the outbox dropped are sent again from the tests' backups once it keeps rows again,
+// one test a tick, each only once its backups hold everything it recorded.
+void LabStore::replayDropped(const LinkStatus& status)
+{
+    if (!status.dropping && status.dropped > replayedDrops_) {
+        replayedDrops_ = status.dropped;
+        for (int slot = 0; slot < kSlotTableSize; ++slot)
+            if (!slots_[slot].testId.empty() && !std::count(replays_.begin(), replays_.end(), slot))
+                replays_.push_back(slot);
+    }
+    if (replays_.empty() || !backupDurable(station_, replays_.front()))
+        return;
+    const int slot = replays_.front();
+    replays_.erase(replays_.begin());
+    postWaiting(slot);
+    postTestRow(slot);
+    postRecorded(slot);
+    if (const auto& end = slots_[slot].end)
+        sender_->post({encodeRow({RowKind::TestEnd, *end})});
 }
 
 void LabStore::sampleRecorded(int slot)
 {
     const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
-    postSample(slot, station_.ui.graphs.at(d).DpCnt(2 * n) - 1, true);
+    const RunSlot& run = station_.run.slots.at(slot);
+    const SlotLink& link = station_.link.slots.at(slot);
+    slots_.at(slot).waitingSamples.push_back(
+        {station_.ui.graphs.at(d).DpCnt(2 * n) - 1,
+         {std::to_string(epochOf(station_.clock.now())), shortText(link.capacity + link.capacityWrap),
+          shortText(link.energy + run.energyOffset)}});
 }
 
 void LabStore::stepCompleted(int slot, int row)
@@ -147,16 +198,18 @@ void LabStore::stepCompleted(int slot, int row)
     if (spanOfRow(cellsOf(station_.run.slots.at(slot).gridList, row),
                   lab.spans.empty() ? 0 : lab.spans.back().endSeconds, span))
         lab.spans.push_back(span);
-    postResult(slot, row);
+    lab.waitingResults.push_back(row);
 }
 
 void LabStore::testEnded(int slot, bool finished)
 {
-    const SlotLab& lab = slots_.at(slot);
+    SlotLab& lab = slots_.at(slot);
     if (lab.testId.empty())
         return;
-    sender_->post({encodeRow(
-        {RowKind::TestEnd, {lab.testId, timestampOf(epochOf(station_.clock.now())), finished ? "完成" : "停止"}})});
+    if (backupDurable(station_, slot))
+        postWaiting(slot);
+    lab.end = PgParams{lab.testId, timestampOf(epochOf(station_.clock.now())), finished ? "完成" : "停止"};
+    sender_->post({encodeRow({RowKind::TestEnd, *lab.end})});
 }
 
 void LabStore::postResult(int slot, int row)
@@ -173,7 +226,18 @@ void LabStore::postResult(int slot, int row)
 
 // Curve point `index` of the slot as a sample, in the data file's own number texts; a live one
 // also carries the clock and the step's capacity and energy, which a replayed one cannot know.
-void LabStore::postSample(int slot, int index, bool live)
+void LabStore::postWaiting(int slot)
+{
+    SlotLab& lab = slots_.at(slot);
+    for (int row : lab.waitingResults)
+        postResult(slot, row);
+    for (const WaitingSample& sample : lab.waitingSamples)
+        postSample(slot, sample.index, sample.live);
+    lab.waitingResults.clear();
+    lab.waitingSamples.clear();
+}
+
+void LabStore::postSample(int slot, int index, const Live& live)
 {
     const SlotLab& lab = slots_.at(slot);
     if (lab.testId.empty() || index < 0)
@@ -181,7 +245,6 @@ void LabStore::postSample(int slot, int index, bool live)
     const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
     const CurveGraph& graph = station_.ui.graphs.at(d);
     const RunSlot& run = station_.run.slots.at(slot);
-    const SlotLink& link = station_.link.slots.at(slot);
     const float seconds = graph.DpX(2 * n, index);
     // The data file's own texts: time, tab, current, tab, voltage.
     const std::string line = sampleLine(seconds, graph.DpY(2 * n + 1, index), graph.DpY(2 * n, index),
@@ -194,22 +257,21 @@ void LabStore::postSample(int slot, int index, bool live)
     if (at < lab.spans.size())
         span = lab.spans[at];
     const bool negative = span.discharge && graph.DpY(2 * n + 1, index) != 0;
-    PgParam unixTime, capacity, energy;
-    if (live) {
-        unixTime = std::to_string(epochOf(station_.clock.now()));
-        capacity = shortText(link.capacity + link.capacityWrap);
-        energy = shortText(link.energy + run.energyOffset);
-    }
-    sender_->post({encodeRow(
-        {RowKind::Sample,
-         {lab.testId, std::to_string(index), texts[0], unixTime, texts[2], (negative ? "-" : "") + texts[1],
-          std::to_string(span.cycle), std::to_string(at + 1), std::to_string(span.step), capacity, energy}})});
+    sender_->post({encodeRow({RowKind::Sample,
+                              {lab.testId, std::to_string(index), texts[0], live.unixTime, texts[2],
+                               (negative ? "-" : "") + texts[1], std::to_string(span.cycle), std::to_string(at + 1),
+                               std::to_string(span.step), live.capacity, live.energy}})});
 }
 
 void LabStore::runTicked()
 {
+    for (int slot = 0; slot < kSlotTableSize; ++slot)
+        if (backupDurable(station_, slot))
+            postWaiting(slot);
+    const LinkStatus status = sender_->status();
+    replayDropped(status);
     postChannels();
-    showLink(sender_->status());
+    showLink(status);
 }
 
 void LabStore::postChannels()

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ public:
     void stepCompleted(int slot, int row) override;
     void testEnded(int slot, bool finished) override;
     void runTicked() override;
+    std::int64_t waitingRows() const override { return sender_->status().backlog; }
+
+    // Sends for at most five seconds more and stops; the rows still waiting in the outbox.
+    std::int64_t stop() { return sender_->stop(); }
 
     // The status-bar field and its tooltip, called whenever either changes.
     std::function<void(const std::string& text, const std::string& tooltip)> showStatus;
@@ -39,11 +44,29 @@ public:
     LinkStatus status() const { return sender_->status(); }
 
 private:
+    // What the channel showed when a sample was recorded: time, capacity and energy.
+    struct Live {
+        PgParam unixTime, capacity, energy;
+    };
+    struct WaitingSample {
+        int index;
+        Live live;
+    };
     struct SlotLab {
         std::string testId;
+        std::string startedAt;
+        std::optional<PgParams> end;  // the test's end row, once it ended
         std::vector<StepSpan> spans;  // the steps of the test that have ended
+        // Recorded, but not yet synced in the backups: they go to the outbox after the sync.
+        std::vector<WaitingSample> waitingSamples;
+        std::vector<int> waitingResults;
     };
-    void postSample(int slot, int index, bool live);
+    void postWaiting(int slot);
+    void postTestRow(int slot);
+    void postBackups(int slot);
+    void postRecorded(int slot);
+    void replayDropped(const LinkStatus& status);
+    void postSample(int slot, int index, const Live& live);
     void postResult(int slot, int row);
     void postChannels();
     void showLink(const LinkStatus& status);
@@ -54,6 +77,8 @@ private:
     const LabConfig config_;
     IndexTable<SlotLab, kSlotTableSize> slots_{};
     LinkStatus shown_;
+    std::int64_t replayedDrops_ = 0;  // rows the outbox dropped that a replay has covered
+    std::vector<int> replays_;        // slots whose tests go again from their backups
     std::string shownText_, shownTooltip_;
     bool firstShow_ = true;
     std::unique_ptr<LabSender> sender_;  // last: its thread stops before the rest goes

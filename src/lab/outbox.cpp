@@ -1,6 +1,7 @@
 #include "lab/outbox.h"
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -64,7 +65,7 @@ bool writeAllAndSync(const std::string& path, const std::string& bytes)
 
 }  // namespace
 
-Outbox::Outbox(std::string folder) : folder_(std::move(folder))
+Outbox::Outbox(std::string folder, std::uint64_t reserveBytes) : folder_(std::move(folder)), reserve_(reserveBytes)
 {
     std::error_code error;
     fs::create_directories(folder_, error);
@@ -81,24 +82,28 @@ std::string Outbox::segmentPath(std::uint64_t number) const
     return folder_ + "/" + name + kExtension;
 }
 
-bool Outbox::append(const std::vector<std::string>& lines)
+Outbox::Append Outbox::append(const std::vector<std::string>& lines)
 {
     if (lines.empty())
-        return true;
+        return Append::Kept;
     std::string bytes;
     for (const std::string& line : lines)
         bytes.append(line).push_back('\n');
+    struct statvfs disk {};
+    if (reserve_ > 0 && statvfs(folder_.c_str(), &disk) == 0 &&
+        std::uint64_t(disk.f_bavail) * disk.f_frsize < reserve_ + bytes.size())
+        return Append::BelowReserve;
     if (open_.empty()) {
         open_ = segmentPath(next_++);
         openLines_ = 0;
     }
     if (!writeAllAndSync(open_, bytes))
-        return false;
+        return Append::Refused;
     openLines_ += static_cast<std::int64_t>(lines.size());
     backlog_ += static_cast<std::int64_t>(lines.size());
     if (openLines_ >= kSegmentLines)
         seal();
-    return true;
+    return Append::Kept;
 }
 
 void Outbox::seal() { open_.clear(); }

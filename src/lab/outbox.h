@@ -11,11 +11,14 @@ namespace klv::lab {
 // once everything in it is committed. Owned by the sender thread alone.
 class Outbox {
 public:
-    explicit Outbox(std::string folder);
+    // reserveBytes: the free space the outbox leaves on its disk for the backups.
+    explicit Outbox(std::string folder, std::uint64_t reserveBytes = 0);
 
-    // Appends lines (each without its line end) to the open segment and syncs it; false when the
-    // disk refuses them (full, gone), and nothing of them counts as written.
-    bool append(const std::vector<std::string>& lines);
+    enum class Append { Kept, BelowReserve, Refused };
+    // Appends lines (each without its line end) to the open segment and syncs it. Not kept when
+    // the disk's free space would fall below the reserve, or the disk refuses them (full,
+    // gone): then nothing of them counts as written.
+    Append append(const std::vector<std::string>& lines);
     // Closes the open segment so that it can be sent; the next append opens a new one.
     void seal();
     // The sealed segments, oldest first.
@@ -34,6 +37,7 @@ private:
     std::string segmentPath(std::uint64_t number) const;
 
     std::string folder_;
+    std::uint64_t reserve_;
     std::uint64_t next_ = 1;  // number of the next segment to open
     std::string open_;        // path of the open segment; empty when none
     std::int64_t openLines_ = 0;

@@ -141,6 +141,15 @@ bool appendLines(const std::string& path, const std::vector<std::string>& lines)
     return appendBytes(path, joinLines(lines, true));
 }
 
+bool syncFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fdatasync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
 std::optional<std::string> readFileBytes(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

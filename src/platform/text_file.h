@@ -19,6 +19,8 @@ bool writeLines(const std::string& path, const std::vector<std::string>& lines);
 bool writeRawLines(const std::string& path, const std::vector<std::string>& lines);
 bool appendLine(const std::string& path, const std::string& line);
 bool appendLines(const std::string& path, const std::vector<std::string>& lines);
+// What was appended to the file is on the disk, not only in the page cache (fdatasync).
+bool syncFile(const std::string& path);
 // Lines without their ends (CR LF or LF); nothing when the file cannot be read.
 std::optional<std::vector<std::string>> readLines(const std::string& path);
 // The same lines as the bytes on disk, not decoded.

@@ -26,6 +26,7 @@ bool writeWaiting(Station& station, int slot, const char* extension, std::vector
     const std::string path = run.backupBase + extension;
     if (appendLines(path, waiting)) {
         waiting.clear();
+        run.backupUnsynced = true;
         run.backupFailing = !run.unwrittenSamples.empty() || !run.unwrittenResults.empty();
         return true;
     }
@@ -83,6 +84,25 @@ void retryBackups(Station& station)
         writeWaiting(station, slot, ".bk0", run.unwrittenSamples);
         writeWaiting(station, slot, ".bk1", run.unwrittenResults);
     }
+}
+
+void syncBackups(Station& station)
+{
+    for (int slot = 0; slot < kSlotTableSize; ++slot) {
+        RunSlot& run = station.run.slots[slot];
+        if (!run.backupUnsynced || run.backupBase.empty())
+            continue;
+        // Both, or the flag stays and the next tick tries again.
+        const bool samples = syncFile(run.backupBase + ".bk0"), results = syncFile(run.backupBase + ".bk1");
+        run.backupUnsynced = !(samples && results);
+    }
+}
+
+bool backupDurable(const Station& station, int slot)
+{
+    const RunSlot& run = station.run.slots.at(slot);
+    return run.backupBase.empty() ||
+           (!run.backupUnsynced && run.unwrittenSamples.empty() && run.unwrittenResults.empty());
 }
 
 size_t unwrittenBackupLines(const Station& station)

@@ -21,6 +21,11 @@ bool appendSample(Station& station, int slot, const std::string& line);
 bool appendResult(Station& station, int slot, const std::string& line);
 // Writes what the backups could not take before, at each run tick.
 void retryBackups(Station& station);
+// Syncs the backups appended to since the last sync, once a run tick, before the lab store is
+// given that tick's rows: after a power cut no backup is behind what the lab database holds.
+void syncBackups(Station& station);
+// Every line recorded on the slot is in its backups and synced (true without backups).
+bool backupDurable(const Station& station, int slot);
 // Backup lines that never reached the disk, over every channel.
 size_t unwrittenBackupLines(const Station& station);
 

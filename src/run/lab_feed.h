@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace klv {
 
 // Where the run side tells the lab store what it records. Called on the thread that owns the
@@ -17,6 +19,8 @@ public:
     virtual void testEnded(int slot, bool finished) = 0;
     // Once a run tick: the channels as they now stand.
     virtual void runTicked() = 0;
+    // Rows not yet in the database, waiting in the outbox.
+    virtual std::int64_t waitingRows() const = 0;
 };
 
 }  // namespace klv

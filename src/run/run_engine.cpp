@@ -110,6 +110,7 @@ void runTick(Station& station)
             displayUpdate(station, s);
         }
     }
+    syncBackups(station);
     if (station.lab)
         station.lab->runTicked();
 }

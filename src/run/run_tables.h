@@ -36,7 +36,8 @@ struct RunSlot {
     std::string backupBase;  // empty: no backup files
     // Backup lines the disk refused, in order, written ahead of the next ones (backup_files.h).
     std::vector<std::string> unwrittenSamples, unwrittenResults;
-    bool backupFailing = false;  // the failure has been said; said again after the next success
+    bool backupFailing = false;   // the failure has been said; said again after the next success
+    bool backupUnsynced = false;  // lines were appended since the backups were last synced
 
     // Plotting memory of live data handling.
     int timeAxisEnd = 0;

@@ -13,11 +13,13 @@
 
 #include "common/brand.h"
 #include "common/format.h"
+#include "common/screen_text.h"
 #include "data/save_ops.h"
 #include "link/connection.h"
 #include "platform/file_chooser.h"
 #include "platform/message_box.h"
 #include "run/channel_menu.h"
+#include "run/lab_feed.h"
 #include "run/live_data.h"
 #include "run/menu_enabling.h"
 #include "station.h"
@@ -389,8 +391,13 @@ void StationWindow::showConnection()
 void StationWindow::closeEvent(QCloseEvent* event)
 {
     event->ignore();
-    if (showMessage(QT_TRANSLATE_NOOP("Message", "关闭软件？"), MsgIcon::Information, MsgButtons::OkCancel) !=
-        MsgResult::Ok)
+    // Rows still waiting for the lab database stay in the outbox for the next start.
+    const std::int64_t waiting = station_.lab ? station_.lab->waitingRows() : 0;
+    const std::string question =
+        waiting > 0 ? fillIn(screenText(KLV_TEXT("Message", "关闭软件？实验室库还有 %1 行待发, 下次启动时发送。")),
+                             {std::to_string(waiting)})
+                    : QT_TRANSLATE_NOOP("Message", "关闭软件？");
+    if (showMessage(question, MsgIcon::Information, MsgButtons::OkCancel) != MsgResult::Ok)
         return;
     if (!mayClose(station_)) {
         showMessage(QT_TRANSLATE_NOOP("Message", "请先断开设备连接！"), MsgIcon::Information);

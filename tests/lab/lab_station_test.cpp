@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <future>
+#include <map>
 #include <thread>
 
 #include "data/data_loader.h"
@@ -12,6 +16,7 @@
 #include "support/lab_compare.h"
 #include "support/pg_server.h"
 #include "support/sim_process.h"
+#include "support/small_disk.h"
 #include "support/step_programs.h"
 #include "support/temp_folder.h"
 
@@ -160,6 +165,121 @@ TEST(LabStation, AKilledStationAndAFrozenDatabaseLoseAndDoubleNothing)
             const std::string ours = dataFileOf(withLab.data(), channel + std::string(kind));
             EXPECT_EQ(shapeOf(ours), shapeOf(dataFileOf(plain.data(), channel + std::string(kind)))) << ours;
             EXPECT_FALSE(shapeOf(ours).empty());
+        }
+    }
+}
+
+namespace {
+
+// What a power cut leaves of the files a station wrote under the page cache shim: each file cut
+// back to its size when it was last synced, or before the station first wrote to it.
+void cutUnsyncedTails(const std::string& syncLog)
+{
+    namespace fs = std::filesystem;
+    std::map<std::string, long long> kept;
+    for (const std::string& line : readRawLines(syncLog).value_or(std::vector<std::string>{})) {
+        const size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+        const std::string a = line.substr(tab1 + 1, tab2 - tab1 - 1), b = line.substr(tab2 + 1);
+        if (line[0] == 'W')
+            kept.try_emplace(b, std::stoll(a));
+        else if (line[0] == 'S')
+            kept[b] = std::stoll(a);
+        else if (auto from = kept.find(fs::weakly_canonical(a).string()); from != kept.end()) {
+            kept[fs::weakly_canonical(b).string()] = from->second;
+            kept.erase(from);
+        }
+    }
+    for (const auto& [path, size] : kept) {
+        std::error_code error;
+        if (fs::is_regular_file(path, error) && static_cast<long long>(fs::file_size(path, error)) > size)
+            fs::resize_file(path, static_cast<std::uintmax_t>(size), error);
+    }
+}
+
+}  // namespace
+
+// The power goes mid-test: whatever the station had not synced is gone from its files, while
+// the lab database keeps what it took. Continued, the test ends with the database holding
+// exactly the data file's samples: no number in it names two different samples.
+TEST(LabStation, APowerCutThatDropsWhatWasNotSyncedLeavesTheDatabaseEqualToTheDataFile)
+{
+    PgServer server;
+    ASSERT_EQ(server.failure(), "");
+    LabBench bench("450");
+    ASSERT_TRUE(bench.sim.started());
+    const QStringList lab{"--lab", QString::fromStdString(server.uri()), "--station", "bench-a"};
+    const std::string syncLog = bench.home.path() + "/sync.log";
+    QProcessEnvironment shimmed = QProcessEnvironment::systemEnvironment();
+    shimmed.insert("LD_PRELOAD", KLV_PAGE_CACHE_SHIM);
+    shimmed.insert("KLV_SYNC_LOG", QString::fromStdString(syncLog));
+
+    runProgram(KLV_STATION_PATH, bench.start(lab), 6000, SIGKILL, 90000, shimmed);
+    ASSERT_TRUE(fileExists(syncLog));
+    cutUnsyncedTails(syncLog);
+    const StationRun done = launch(bench.args(QStringList{"--continue", "all"} << lab)).get();
+    ASSERT_EQ(done.exitCode, 0) << done.err.toStdString();
+
+    lab::PgConnection db;
+    ASSERT_TRUE(db.connect(server.uri(), 5s)) << db.error();
+    for (const char* channel : kChannels) {
+        SCOPED_TRACE(channel);
+        const std::string dat = dataFileOf(bench.data(), std::string(channel) + ".dat");
+        EXPECT_GT(expectTestEqualsDataFile(db, labTestId(db, "bench-a", 1, channel[3] - '0'), dat), 5u);
+    }
+}
+
+// The outbox's disk falls below its reserve mid-test and frees a few seconds later: the outbox
+// stops growing and says so, and what it could not keep goes again from the backups. Then an
+// exit with the database unreachable says how many rows wait, and the next start sends them.
+TEST(LabStation, AnOutboxBelowItsReserveAndAnExitWithoutTheDatabaseLoseNoRow)
+{
+    SmallDisk disk("4M");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.reason();
+    PgServer server;
+    ASSERT_EQ(server.failure(), "");
+    LabBench bench("450");
+    ASSERT_TRUE(bench.sim.started());
+    std::filesystem::create_directory(disk.path() + "/outbox");
+    std::filesystem::create_directory_symlink(disk.path() + "/outbox", bench.home.path() + "/LabOutbox");
+    ASSERT_TRUE(appendLine(bench.home.path() + "/klv.ini", "[LAB]\r\nOutboxReserveMB=2"));
+
+    auto running = launch(bench.start({"--lab", QString::fromStdString(server.uri()), "--station", "bench-a"}));
+    std::this_thread::sleep_for(2s);
+    const std::string filler = disk.fill();
+    std::filesystem::resize_file(filler, std::filesystem::file_size(filler) - (1 << 20));
+    std::this_thread::sleep_for(4s);
+    std::filesystem::remove(filler);
+    const StationRun done = running.get();
+    ASSERT_EQ(done.exitCode, 0) << done.err.toStdString();
+    EXPECT_TRUE(done.err.contains("实验室库的待发数据已到磁盘的保留空间")) << done.err.toStdString();
+
+    const QStringList away{"--lab", "postgresql://cellward@127.0.0.1:1/cellward", "--station", "bench-b"};
+    const StationRun again = launch(bench.start(away)).get();
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    const QRegularExpression waiting(QStringLiteral("实验室库: (\\d+) 行待发, 下次启动时发送"));
+    EXPECT_GT(waiting.match(again.err).captured(1).toInt(), 0) << again.err.toStdString();
+    const QStringList back{"--seconds", "6", "--lab", QString::fromStdString(server.uri()), "--station", "bench-b"};
+    const StationRun sent = launch(bench.args(back)).get();
+    ASSERT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    EXPECT_FALSE(sent.err.contains("行待发")) << sent.err.toStdString();
+
+    lab::PgConnection db;
+    ASSERT_TRUE(db.connect(server.uri(), 5s)) << db.error();
+    EXPECT_EQ(labQuery(db, "SELECT count(*) FROM cellward.test WHERE end_reason = $1", {"完成"}), "4\n");
+    for (const char* channel : kChannels) {
+        SCOPED_TRACE(channel);
+        std::vector<std::string> dats;  // the first run's first
+        for (const auto& entry : std::filesystem::directory_iterator(bench.data()))
+            if (entry.path().string().ends_with(std::string(channel) + ".dat"))
+                dats.push_back(entry.path().string());
+        std::sort(dats.begin(), dats.end(), [](const std::string& a, const std::string& b) {
+            return std::filesystem::last_write_time(a) < std::filesystem::last_write_time(b);
+        });
+        ASSERT_EQ(dats.size(), 2u);
+        for (size_t run = 0; run < 2; ++run) {
+            const std::string id = labTestId(db, run == 0 ? "bench-a" : "bench-b", 1, channel[3] - '0');
+            EXPECT_GT(expectTestEqualsDataFile(db, id, dats[run]), 5u);
         }
     }
 }

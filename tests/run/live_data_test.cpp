@@ -61,6 +61,7 @@ struct BackupAtEachSample : LabFeed {
     void stepCompleted(int, int) override {}
     void testEnded(int, bool) override {}
     void runTicked() override {}
+    std::int64_t waitingRows() const override { return 0; }
 };
 
 }  // namespace
