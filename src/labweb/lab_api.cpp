@@ -49,17 +49,24 @@ void writeNumbers(JsonWriter& w, const char* name, const std::vector<double>& xs
     w.endArray();
 }
 
-// A failed read is the database's fault, not the asker's: 503 with the reason.
+// A failed read is the database's fault, not the asker's: 503, and the page says so (the reason
+// is in the log of the live poller, which fails alike).
+constexpr const char* kUnreachable = R"({"error":"database unreachable"})";
+
+void unreachable(httplib::Response& res)
+{
+    res.status = 503;
+    res.set_content(kUnreachable, kJson);
+}
+
 template <typename F>
 httplib::Server::Handler guarded(F f)
 {
     return [f](const httplib::Request& req, httplib::Response& res) {
         try {
             f(req, res);
-        } catch (const std::exception& e) {
-            res.status = 503;
-            res.set_content(std::string("the lab database cannot be read: ") + e.what() + "\n",
-                            "text/plain; charset=utf-8");
+        } catch (const lab::PgReadError&) {
+            unreachable(res);
         }
     };
 }
@@ -69,7 +76,10 @@ httplib::Server::Handler guarded(F f)
 void LabServer::routeApi()
 {
     http_.Get("/api/live", [this](const httplib::Request& req, httplib::Response& res) {
-        res.set_content(live_.json(number(req, "since", 0)), kJson);
+        if (!live_.failure().empty())
+            unreachable(res);
+        else
+            res.set_content(live_.json(number(req, "since", 0)), kJson);
     });
     http_.Get("/api/tests", guarded([this](const httplib::Request& req, httplib::Response& res) {
                   lab::TestFilter f;

@@ -19,6 +19,7 @@ class LiveState;
 // The lab page's HTTP side: pages and their files, the JSON the pages read, the BDF download.
 // Read-only: no route writes to the database. httplib answers each request on a thread of its
 // pool; handlers read the live state (under its lock) or borrow a connection from the reader.
+// While the database cannot be read, every API answers 503 {"error":"database unreachable"}.
 class LabServer {
 public:
     // Request bodies beyond this are refused from their headers, before a byte of them is read.

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "support/lab_process.h"
+#include "support/lab_schema.h"
 #include "support/pg_server.h"
 #include "support/temp_folder.h"
 
@@ -66,6 +67,7 @@ TEST(LabLimits, HoldsAgainstAHostileNetwork)
 {
     PgServer db;
     ASSERT_EQ(db.failure(), "");
+    ASSERT_TRUE(makeLabSchema(db));
     const QString url = QString::fromStdString(db.uri());
     TempFolder dir;
     const std::string shortFile = dir.path() + "/short", tokenFile = dir.path() + "/token";
@@ -150,6 +152,7 @@ TEST(LabLimits, LoopbackRefusesForeignHosts)
 {
     PgServer db;
     ASSERT_EQ(db.failure(), "");
+    ASSERT_TRUE(makeLabSchema(db));
     LabProcess lab({"--db", QString::fromStdString(db.uri())});
     ASSERT_NE(lab.port(), 0) << lab.errors().toStdString();
     httplib::Client client("127.0.0.1", lab.port());
