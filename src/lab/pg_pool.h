@@ -17,7 +17,7 @@ struct PgReadError : std::runtime_error {
 
 // Connections to one database for many threads: a query borrows an idle connection (or opens
 // one), runs, and gives it back unless it broke. The mutex guards the idle list only; no
-// statement runs under it.
+// statement runs under it. Meant for reads: a statement may run twice (see query).
 class PgPool {
 public:
     explicit PgPool(std::string uri);
@@ -30,6 +30,9 @@ public:
 
 private:
     static constexpr std::size_t kMaxIdle = 8;
+
+    std::unique_ptr<PgConnection> borrow();  // an idle connection, or null
+    std::unique_ptr<PgConnection> open();    // a new one; throws PgReadError
 
     std::string uri_;
     std::mutex mutex_;

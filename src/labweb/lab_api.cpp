@@ -49,17 +49,24 @@ void writeNumbers(JsonWriter& w, const char* name, const std::vector<double>& xs
     w.endArray();
 }
 
-// A failed read is the database's fault, not the asker's: 503 with the reason.
+// A failed read is the database's fault, not the asker's: 503, and the page says so (the reason
+// is in the log of the live poller, which fails alike).
+constexpr const char* kUnreachable = R"({"error":"database unreachable"})";
+
+void unreachable(httplib::Response& res)
+{
+    res.status = 503;
+    res.set_content(kUnreachable, kJson);
+}
+
 template <typename F>
 httplib::Server::Handler guarded(F f)
 {
     return [f](const httplib::Request& req, httplib::Response& res) {
         try {
             f(req, res);
-        } catch (const std::exception& e) {
-            res.status = 503;
-            res.set_content(std::string("the lab database cannot be read: ") + e.what() + "\n",
-                            "text/plain; charset=utf-8");
+        } catch (const lab::PgReadError&) {
+            unreachable(res);
         }
     };
 }
@@ -69,7 +76,10 @@ httplib::Server::Handler guarded(F f)
 void LabServer::routeApi()
 {
     http_.Get("/api/live", [this](const httplib::Request& req, httplib::Response& res) {
-        res.set_content(live_.json(number(req, "since", 0)), kJson);
+        if (!live_.failure().empty())
+            unreachable(res);
+        else
+            res.set_content(live_.json(number(req, "since", 0)), kJson);
     });
     http_.Get("/api/tests", guarded([this](const httplib::Request& req, httplib::Response& res) {
                   lab::TestFilter f;
@@ -118,42 +128,59 @@ void LabServer::routeApi()
                   writeNumbers(w, "i", c.current);
                   res.set_content(w.endObject().take(), kJson);
               }));
-    http_.Get(
-        std::string("/tests/") + kTestId + "/bdf", guarded([this](const httplib::Request& req, httplib::Response& res) {
-            const std::string id = req.matches[1];
-            if (!reader_.test(id)) {
-                res.status = 404;
-                return;
+    http_.Get(std::string("/tests/") + kTestId + "/bdf",
+              guarded([this](const httplib::Request& req, httplib::Response& res) {
+                  auto slot = downloads_.take();
+                  if (!slot) {
+                      res.status = 503;
+                      res.set_header("Retry-After", std::to_string(kDownloadRetrySeconds));
+                      res.set_content(R"({"error":"too many downloads at once"})", kJson);
+                      return;
+                  }
+                  const std::string id = req.matches[1];
+                  if (!reader_.test(id)) {
+                      res.status = 404;
+                      return;
+                  }
+                  res.set_header("Content-Disposition", "attachment; filename=\"test-" + id + ".csv\"");
+                  // The slot rides along with the provider and is released with the response.
+                  res.set_chunked_content_provider(
+                      "text/csv; charset=utf-8",
+                      [this, id, slot](size_t, httplib::DataSink& sink) { return streamBdf(id, sink); });
+              }));
+}
+
+// Read a chunk of samples at a time, each chunk a query of its own: a week-long test never sits
+// whole in memory, and no pool connection waits while the client reads. The header waits for
+// the first sample: it says whether the test knows its Unix times. False when the download
+// ended short (client gone, database away); the browser reports it failed.
+bool LabServer::streamBdf(const std::string& id, httplib::DataSink& sink)
+{
+    std::string text;
+    bool headed = false, unixTime = false, written = true;
+    try {
+        reader_.samples(id, [&](const std::vector<lab::SampleRow>& rows) {
+            text.clear();
+            if (!headed) {
+                unixTime = rows.front().unixTime.has_value();
+                text = bdfHeader(unixTime);
+                headed = true;
             }
-            res.set_header("Content-Disposition", "attachment; filename=\"test-" + id + ".csv\"");
-            // Streamed a chunk of samples at a time: a week-long test never sits whole in memory.
-            res.set_chunked_content_provider("text/csv; charset=utf-8", [this, id](size_t, httplib::DataSink& sink) {
-                // The header waits for the first sample: it says whether the test knows its Unix times.
-                std::string text;
-                bool headed = false, unixTime = false;
-                try {
-                    reader_.samples(id, [&](const std::vector<lab::SampleRow>& rows) {
-                        text.clear();
-                        if (!headed) {
-                            unixTime = rows.front().unixTime.has_value();
-                            text = bdfHeader(unixTime);
-                            headed = true;
-                        }
-                        for (const lab::SampleRow& s : rows)
-                            appendBdfRow(text, s, unixTime);
-                        return sink.write(text.data(), text.size());
-                    });
-                } catch (const std::exception&) {
-                    return false;  // the download ends short; the browser reports it failed
-                }
-                if (!headed) {
-                    text = bdfHeader(false);
-                    sink.write(text.data(), text.size());
-                }
-                sink.done();
-                return true;
-            });
-        }));
+            for (const lab::SampleRow& s : rows)
+                appendBdfRow(text, s, unixTime);
+            written = sink.write(text.data(), text.size());
+            return written;
+        });
+    } catch (const lab::PgReadError&) {
+        return false;
+    }
+    if (!headed) {
+        text = bdfHeader(false);
+        written = sink.write(text.data(), text.size());
+    }
+    if (written)
+        sink.done();
+    return written;
 }
 
 }  // namespace klv

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "labweb/access_gate.h"
+#include "labweb/download_slots.h"
 #include "labweb/guarded_server.h"
 #include "labweb/host_check.h"
 #include "labweb/login_throttle.h"
@@ -19,10 +20,15 @@ class LiveState;
 // The lab page's HTTP side: pages and their files, the JSON the pages read, the BDF download.
 // Read-only: no route writes to the database. httplib answers each request on a thread of its
 // pool; handlers read the live state (under its lock) or borrow a connection from the reader.
+// While the database cannot be read, every API answers 503 {"error":"database unreachable"}.
 class LabServer {
 public:
     // Request bodies beyond this are refused from their headers, before a byte of them is read.
     static constexpr std::size_t kMaxBody = 64 * 1024;
+    // BDF downloads under way at once (each keeps a worker while its client reads), and the
+    // Retry-After of the 503 beyond them.
+    static constexpr int kMaxDownloads = 4;
+    static constexpr int kDownloadRetrySeconds = 10;
 
     LabServer(lab::LabReader& reader, const LiveState& live, AccessGate gate, HostCheck hosts);
 
@@ -38,12 +44,14 @@ private:
     bool throttled(const httplib::Request& req, httplib::Response& res);
     bool checkToken(const httplib::Request& req, httplib::Response& res);
     void login(const httplib::Request& req, httplib::Response& res);
+    bool streamBdf(const std::string& id, httplib::DataSink& sink);
 
     lab::LabReader& reader_;
     const LiveState& live_;
     AccessGate gate_;
     HostCheck hosts_;
     LoginThrottle throttle_;
+    DownloadSlots downloads_{kMaxDownloads};
     GuardedServer http_;
 };
 

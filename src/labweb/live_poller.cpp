@@ -1,5 +1,6 @@
 #include "labweb/live_poller.h"
 
+#include <cstdio>
 #include <exception>
 
 #include "lab/lab_reader.h"
@@ -24,14 +25,21 @@ LivePoller::~LivePoller()
 
 void LivePoller::run()
 {
+    std::string failure;  // the last one logged; the page shows only "database unreachable"
     std::unique_lock lock(mutex_);
     while (!stop_) {
         lock.unlock();
         try {
             auto stations = reader_.stations();
             live_.update(std::move(stations), reader_.channels());
+            if (!failure.empty())
+                std::fputs("klv-lab: the lab database answers again\n", stderr);
+            failure.clear();
         } catch (const std::exception& e) {
-            live_.failed(e.what());
+            if (failure != e.what())
+                std::fprintf(stderr, "klv-lab: the lab database cannot be read: %s\n", e.what());
+            failure = e.what();
+            live_.failed(failure);
         }
         lock.lock();
         wake_.wait_for(lock, kInterval, [this] { return stop_; });

@@ -13,7 +13,8 @@ class LabReader;
 class LiveState;
 
 // Reads every station and channel row twice a second into the live state, on a thread of its
-// own which it owns and joins; a failed read is noted there and tried again next time.
+// own which it owns and joins; a failed read is noted there, logged on stderr when its reason
+// changes, and tried again next time.
 class LivePoller {
 public:
     static constexpr std::chrono::milliseconds kInterval{500};

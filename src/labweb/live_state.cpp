@@ -31,6 +31,12 @@ void LiveState::failed(std::string reason)
     failure_ = std::move(reason);
 }
 
+std::string LiveState::failure() const
+{
+    std::lock_guard lock(mutex_);
+    return failure_;
+}
+
 std::string LiveState::json(long long since, Clock::time_point now) const
 {
     std::lock_guard lock(mutex_);
@@ -39,7 +45,7 @@ std::string LiveState::json(long long since, Clock::time_point now) const
     // Ages grow between reads, and keep growing while the database cannot be read.
     const double sinceRead = version_ == 0 ? 0 : std::chrono::duration<double>(now - readAt_).count();
     JsonWriter w;
-    w.beginObject().key("version").value(version_).key("database").value(failure_);
+    w.beginObject().key("version").value(version_);
     w.key("stations").beginArray();
     for (const lab::StationRow& s : stations_) {
         w.beginObject().key("name").value(s.name).key("host").value(s.host).key("version").value(s.version);

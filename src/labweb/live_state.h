@@ -21,8 +21,10 @@ public:
     void update(std::vector<lab::StationRow> stations, const std::vector<lab::ChannelRow>& channels,
                 Clock::time_point readAt = Clock::now());
     void failed(std::string reason);
+    // Why the last read failed; empty after a good one.
+    std::string failure() const;
 
-    // {"version":N,"database":"…","stations":[…],"channels":[rows changed after `since`]}.
+    // {"version":N,"stations":[…],"channels":[rows changed after `since`]}: the last good read.
     // A `since` from before a restart of this server (above the current version) gets all rows.
     std::string json(long long since, Clock::time_point now = Clock::now()) const;
 
@@ -37,7 +39,7 @@ private:
     long long version_ = 0;
     std::vector<lab::StationRow> stations_;
     Clock::time_point readAt_{};
-    std::string failure_;  // why the last read failed; empty after a good one
+    std::string failure_;
     std::map<Key, Entry> channels_;
 };
 

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "support/lab_process.h"
+#include "support/lab_schema.h"
 #include "support/pg_server.h"
 #include "support/temp_folder.h"
 
@@ -14,6 +15,7 @@ TEST(LabAccess, NetworkAddressNeedsTheToken)
 {
     PgServer db;
     ASSERT_EQ(db.failure(), "");
+    ASSERT_TRUE(makeLabSchema(db));
     const QString url = QString::fromStdString(db.uri());
 
     LabProcess refused({"--db", url, "--listen", "0.0.0.0:0"});

@@ -1,59 +1,19 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
 #include <memory>
 
 #include "support/lab_process.h"
+#include "support/lab_schema.h"
 #include "support/pg_server.h"
+#include "support/raw_client.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 const std::string kToken = "k3y-for-the-lab-2026";
-
-// A plain TCP connection to klv-lab from a chosen loopback address, for requests no well-behaved
-// client sends: headers that stop halfway, bodies announced and never sent.
-class RawClient {
-public:
-    RawClient(const char* from, int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0))
-    {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        inet_pton(AF_INET, from, &a.sin_addr);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        inet_pton(AF_INET, "127.0.0.1", &a.sin_addr);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    }
-    ~RawClient() { ::close(fd_); }
-
-    bool send(const std::string& text) { return connected_ && ::send(fd_, text.data(), text.size(), MSG_NOSIGNAL) > 0; }
-    // What the server wrote until it closed or went quiet for `quietMs`.
-    std::string answer(int quietMs)
-    {
-        std::string got;
-        char buf[4096];
-        pollfd p{fd_, POLLIN, 0};
-        while (::poll(&p, 1, quietMs) > 0) {
-            const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            got.append(buf, static_cast<size_t>(n));
-        }
-        return got;
-    }
-
-private:
-    int fd_;
-    bool connected_ = false;
-};
 
 std::string statusLine(const std::string& answer) { return answer.substr(0, answer.find('\r')); }
 
@@ -66,6 +26,7 @@ TEST(LabLimits, HoldsAgainstAHostileNetwork)
 {
     PgServer db;
     ASSERT_EQ(db.failure(), "");
+    ASSERT_TRUE(makeLabSchema(db));
     const QString url = QString::fromStdString(db.uri());
     TempFolder dir;
     const std::string shortFile = dir.path() + "/short", tokenFile = dir.path() + "/token";
@@ -150,6 +111,7 @@ TEST(LabLimits, LoopbackRefusesForeignHosts)
 {
     PgServer db;
     ASSERT_EQ(db.failure(), "");
+    ASSERT_TRUE(makeLabSchema(db));
     LabProcess lab({"--db", QString::fromStdString(db.uri())});
     ASSERT_NE(lab.port(), 0) << lab.errors().toStdString();
     httplib::Client client("127.0.0.1", lab.port());

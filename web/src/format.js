@@ -39,8 +39,13 @@ export function el(tag, className, text) {
   return e;
 }
 
+// What the pages say while klv-lab cannot read the lab database.
+export const kDatabaseUnreachable = '实验室库无法连接 (database unreachable)';
+
+// A 503 of klv-lab says why in {"error": …}; the database's absence has its own text.
 export async function getJson(url) {
   const r = await fetch(url, { cache: 'no-store', credentials: 'same-origin' });
-  if (!r.ok) throw new Error(`${r.status} ${url}`);
-  return r.json();
+  if (r.ok) return r.json();
+  const body = await r.json().catch(() => ({}));
+  throw new Error(body.error === 'database unreachable' ? kDatabaseUnreachable : `${r.status} ${url}`);
 }

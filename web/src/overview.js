@@ -1,6 +1,8 @@
 // The overview: every station a block, every device a row of tiles, updated by a short poll.
 // The server keeps a version per channel row, so each poll brings only what changed.
-import { amountText, channelName, currentText, el, getJson, localTime, voltText } from './format.js';
+import {
+  amountText, channelName, currentText, el, getJson, kDatabaseUnreachable, localTime, voltText,
+} from './format.js';
 
 const kPollMs = 1000;
 const kStaleSeconds = 10;
@@ -104,9 +106,10 @@ async function poll() {
     document.getElementById('empty').hidden = stations.size > 0;
     since = d.version;
     document.body.dataset.version = String(since);
-    status.textContent = d.database ? `实验室库读取失败 database: ${d.database}` : '';
+    status.textContent = '';
   } catch (e) {
-    status.textContent = `实验室页面无响应 (${e.message})`;
+    // Polling goes on: the text clears by itself once the database or the server is back.
+    status.textContent = e.message === kDatabaseUnreachable ? e.message : `实验室页面无响应 (${e.message})`;
   } finally {
     setTimeout(poll, kPollMs);
   }

@@ -2,7 +2,7 @@
 // step results and its BDF download.
 import uPlot from 'uplot';
 import 'uplot/dist/uPlot.min.css';
-import { amountText, channelName, clockText, el, getJson, localTime } from './format.js';
+import { amountText, channelName, clockText, el, getJson, kDatabaseUnreachable, localTime } from './format.js';
 
 const id = decodeURIComponent(location.pathname.split('/')[2] ?? '');
 const base = `/api/tests/${encodeURIComponent(id)}`;
@@ -87,6 +87,7 @@ async function follow() {
 async function load() {
   const [test, curve] = await fetchBoth();
   if (test.status !== 'fulfilled') {
+    if (test.reason.message === kDatabaseUnreachable) text('missing', kDatabaseUnreachable);
     document.getElementById('missing').hidden = false;
     document.getElementById('facts').hidden = true;
     return;
