@@ -78,7 +78,7 @@ void CurveGraph::drawYAxis(int axis, bool right)
         line(axisX, roundPixel(yk), tickEnd, roundPixel(yk));
     }
     // The caption sits half a division above the top label.
-    const std::string caption = right ? "[A]" : axesText_;
+    const std::string caption = right ? axesText1_ : axesText_;
     TextExtent e = surface_->measureText(caption);
     text(textLeft(e), H - kDataBottomMargin - dy * (kDivisions + 0.5) - e.h / 2.0, caption, axesColor_);
 }
