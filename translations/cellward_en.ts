@@ -874,6 +874,13 @@
     </message>
 </context>
 <context>
+    <name>klv::DetailPage</name>
+    <message>
+        <source>循环表</source>
+        <translation>Cycle table</translation>
+    </message>
+</context>
+<context>
     <name>klv::DisplayDialog</name>
     <message>
         <source>显示设置</source>
