@@ -1,6 +1,7 @@
 #include "data/cycle_page.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 
@@ -94,6 +95,8 @@ void CyclePage::reset(const ViewerLook& look)
     title_.clear();
     cycles_.clear();
     points_.clear();
+    dqdvCycle_ = 0;
+    dqdvRole_ = StepRole::Discharge;
     fillCycleGrid(table_, source_.rows);
     const Text legends[] = {KLV_TEXT("Table", "充电容量"), KLV_TEXT("Table", "放电容量"),
                             KLV_TEXT("Table", "库仑效率")};
