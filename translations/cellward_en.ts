@@ -337,10 +337,6 @@
         <translation>Draw a view of FILE.dat into OUT.png or OUT.bmp, then exit.</translation>
     </message>
     <message>
-        <source>With --picture: the view to draw (default 全部-时间).</source>
-        <translation>With --picture: the view to draw, by its Chinese name: 全部-时间 (all, time; the default), 放电-时间, 放电-容量, 充电-时间, 充电-容量 or 容量-次数.</translation>
-    </message>
-    <message>
         <source>The language of the window: zh or en (default: klv.ini, then the system&apos;s).</source>
         <translation>The language of the window: zh or en (default: klv.ini, then the system&apos;s).</translation>
     </message>
@@ -375,6 +371,10 @@
     <message>
         <source>With --export-cycles: write the tables into this folder.</source>
         <translation>With --export-cycles: write the tables into this folder.</translation>
+    </message>
+    <message>
+        <source>With --picture: the view to draw (default 全部-时间; 容量-循环 the capacity of every cycle).</source>
+        <translation>With --picture: the view to draw, by its Chinese name: 全部-时间 (all, time; the default), 放电-时间, 放电-容量, 充电-时间, 充电-容量, 容量-次数, or 容量-循环 (the capacity of every cycle, from the cycles page).</translation>
     </message>
 </context>
 <context>
@@ -543,6 +543,86 @@
         <source>未知%1</source>
         <translation>Unknown %1</translation>
     </message>
+    <message>
+        <source>开始时间(S)</source>
+        <translation>Start Time / s</translation>
+    </message>
+    <message>
+        <source>结束时间(S)</source>
+        <translation>End Time / s</translation>
+    </message>
+    <message>
+        <source>充电容量(Ah)</source>
+        <translation>Charging Capacity / Ah</translation>
+    </message>
+    <message>
+        <source>放电容量(Ah)</source>
+        <translation>Discharging Capacity / Ah</translation>
+    </message>
+    <message>
+        <source>充电能量(Wh)</source>
+        <translation>Charging Energy / Wh</translation>
+    </message>
+    <message>
+        <source>放电能量(Wh)</source>
+        <translation>Discharging Energy / Wh</translation>
+    </message>
+    <message>
+        <source>库仑效率(%)</source>
+        <translation>Coulombic Efficiency / %</translation>
+    </message>
+    <message>
+        <source>能量效率(%)</source>
+        <translation>Energy Efficiency / %</translation>
+    </message>
+    <message>
+        <source>平均充电电压(V)</source>
+        <translation>Mean Charging Voltage / V</translation>
+    </message>
+    <message>
+        <source>平均放电电压(V)</source>
+        <translation>Mean Discharging Voltage / V</translation>
+    </message>
+    <message>
+        <source>最高电压(V)</source>
+        <translation>Maximum Voltage / V</translation>
+    </message>
+    <message>
+        <source>最低电压(V)</source>
+        <translation>Minimum Voltage / V</translation>
+    </message>
+    <message>
+        <source>容量保持率(%)</source>
+        <translation>Discharge Capacity Retention / %</translation>
+    </message>
+    <message>
+        <source>累计容量(Ah)</source>
+        <translation>Cumulative Throughput / Ah</translation>
+    </message>
+    <message>
+        <source>充电容量</source>
+        <translation>Charge capacity</translation>
+    </message>
+    <message>
+        <source>放电容量</source>
+        <translation>Discharge capacity</translation>
+    </message>
+    <message>
+        <source>库仑效率</source>
+        <translation>Coulombic efficiency</translation>
+    </message>
+    <message>
+        <source>dQ/dV 循环%1 %2</source>
+        <translation>dQ/dV, cycle %1, %2</translation>
+    </message>
+    <message>
+        <source>容量-循环</source>
+        <translation>Capacity per cycle</translation>
+    </message>
+    <message>
+        <source>循环序号</source>
+        <translation>Cycle Count / 1</translation>
+    </message>
 </context>
 <context>
     <name>Tile</name>
@@ -672,6 +752,57 @@
     </message>
 </context>
 <context>
+    <name>klv::CyclePageWidget</name>
+    <message>
+        <source>循环表</source>
+        <translation>Cycle table</translation>
+    </message>
+    <message>
+        <source>容量-循环曲线</source>
+        <translation>Capacity per cycle plot</translation>
+    </message>
+    <message>
+        <source>dQ/dV 曲线</source>
+        <translation>dQ/dV plot</translation>
+    </message>
+    <message>
+        <source>dQ/dV 的循环</source>
+        <translation>Cycle of the dQ/dV plot</translation>
+    </message>
+    <message>
+        <source>dQ/dV 的充电或放电</source>
+        <translation>Charge or discharge of the dQ/dV plot</translation>
+    </message>
+    <message>
+        <source>充电</source>
+        <translation>Charge</translation>
+    </message>
+    <message>
+        <source>放电</source>
+        <translation>Discharge</translation>
+    </message>
+    <message>
+        <source>循环号(&amp;N)</source>
+        <translation>Cycle &amp;number</translation>
+    </message>
+    <message>
+        <source>充放电(&amp;D)</source>
+        <translation>Charge or &amp;discharge</translation>
+    </message>
+    <message>
+        <source>保存循环表</source>
+        <translation>Save cycle table</translation>
+    </message>
+    <message>
+        <source>保存容量曲线</source>
+        <translation>Save capacity plot</translation>
+    </message>
+    <message>
+        <source>保存dQ/dV曲线</source>
+        <translation>Save dQ/dV plot</translation>
+    </message>
+</context>
+<context>
     <name>klv::DataViewerWindow</name>
     <message>
         <source>曲线数据</source>
@@ -752,6 +883,33 @@
     <message>
         <source>无法写入 %1</source>
         <translation>Cannot write %1</translation>
+    </message>
+    <message>
+        <source>页面</source>
+        <translation>Pages</translation>
+    </message>
+    <message>
+        <source>曲线(&amp;V)</source>
+        <translation>Cur&amp;ves</translation>
+    </message>
+    <message>
+        <source>循环(&amp;Y)</source>
+        <translation>C&amp;ycles</translation>
+    </message>
+    <message>
+        <source>保存循环表</source>
+        <translation>Save cycle table</translation>
+    </message>
+    <message>
+        <source>已保存 %1</source>
+        <translation>Saved %1</translation>
+    </message>
+</context>
+<context>
+    <name>klv::DetailPage</name>
+    <message>
+        <source>循环表</source>
+        <translation>Cycle table</translation>
     </message>
 </context>
 <context>

@@ -111,12 +111,14 @@ int runPicture(const std::string& dat, const std::string& out, const std::string
         std::fprintf(stderr, "the picture must be a .png or a .bmp file: %s\n", out.c_str());
         return kUsage;
     }
-    const auto chosen = view.empty() ? std::optional<ViewerView>(ViewerView::All) : viewNamed(view);
+    // The cycles page's capacity graph goes by a view name of its own.
+    const bool perCycle = view == kCapacityPerCycleView;
+    const auto chosen = view.empty() || perCycle ? std::optional<ViewerView>(ViewerView::All) : viewNamed(view);
     if (!chosen) {
         std::fprintf(stderr, "no view named %s; the views are", view.c_str());
         for (int v = 0; v < kViewerViews; ++v)
             std::fprintf(stderr, " %s", viewCaption(static_cast<ViewerView>(v)));
-        std::fprintf(stderr, "\n");
+        std::fprintf(stderr, " %s\n", kCapacityPerCycleView);
         return kUsage;
     }
     const auto app = ensureApplication();
@@ -125,7 +127,7 @@ int runPicture(const std::string& dat, const std::string& out, const std::string
         return kUsage;
     }
     DataViewer viewer;
-    CurveGraphWidget widget(viewer.graph());
+    CurveGraphWidget widget(perCycle ? viewer.cycles().capacityGraph() : viewer.graph());
     widget.setAttribute(Qt::WA_DontShowOnScreen);
     widget.resize(kPictureWidth, kPictureHeight);
     widget.show();  // takes its size now, so the drawing below is at the picture's size

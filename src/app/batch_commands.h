@@ -12,7 +12,8 @@ namespace klv {
 int runExportSteps(const std::string& dat, const std::string& base);
 
 // --picture FILE.dat OUT.png|OUT.bmp [--view NAME]: a view of the file as the viewer draws it,
-// with its legends, rendered offscreen. An empty view name is "全部-时间".
+// with its legends, rendered offscreen. An empty view name is "全部-时间"; "容量-循环" is the
+// cycles page's capacity of every cycle.
 int runPicture(const std::string& dat, const std::string& out, const std::string& view);
 
 // --export-cycles FILE.dat... [--out DIR]: BASE.cycles.csv of each file beside it or in DIR; a

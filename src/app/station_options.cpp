@@ -62,7 +62,10 @@ struct Parser {
         t(QT_TRANSLATE_NOOP("StationOptions", "Draw a view of FILE.dat into OUT.png or OUT.bmp, then exit.")),
         "FILE.dat OUT"};
     QCommandLineOption view{
-        "view", t(QT_TRANSLATE_NOOP("StationOptions", "With --picture: the view to draw (default 全部-时间).")),
+        "view",
+        t(QT_TRANSLATE_NOOP(
+            "StationOptions",
+            "With --picture: the view to draw (default 全部-时间; 容量-循环 the capacity of every cycle).")),
         "NAME"};
     QCommandLineOption exportBdf{
         "export-bdf",

@@ -85,6 +85,13 @@ void StepTotals::add(const LoadedRecord& record)
     ++records;
 }
 
+StepRole stepRole(const StepSpan& span, const std::vector<std::string>& row)
+{
+    return span.discharge                         ? StepRole::Discharge
+           : row[2] == stepModeLabel(kStepCharge) ? StepRole::Charge
+                                                  : StepRole::Other;
+}
+
 std::vector<StepTotals> stepTotals(const LoadedData& data)
 {
     const std::vector<StepSpan> spans = stepSpans(data.results);
@@ -92,9 +99,7 @@ std::vector<StepTotals> stepTotals(const LoadedData& data)
     for (size_t i = 0; i < spans.size(); ++i) {
         const std::vector<std::string>& row = data.results[i];
         steps[i].cycle = spans[i].cycle;
-        steps[i].role = spans[i].discharge                     ? StepRole::Discharge
-                        : row[2] == stepModeLabel(kStepCharge) ? StepRole::Charge
-                                                               : StepRole::Other;
+        steps[i].role = stepRole(spans[i], row);
         steps[i].capacity = parseCellNumber(row[3]).value_or(0);
         steps[i].energy = parseCellNumber(row[4]).value_or(0);
     }

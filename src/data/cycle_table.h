@@ -8,6 +8,7 @@ namespace klv {
 
 struct LoadedData;
 struct LoadedRecord;
+struct StepSpan;
 
 // The column header of a cycle table CSV.
 inline constexpr const char* kCycleHeader =
@@ -43,6 +44,8 @@ struct CycleRow {
     double throughputAh = 0;
 };
 
+// What a result row with its span does: its charge is mode "恒压充", its discharge the span's.
+StepRole stepRole(const StepSpan& span, const std::vector<std::string>& row);
 // The result rows of a loaded file, each with its records as the step spans place them;
 // records after the last row's end belong to no row.
 std::vector<StepTotals> stepTotals(const LoadedData& data);

@@ -111,6 +111,8 @@ void DataViewer::reset(const ViewerLook& look)
 
 void DataViewer::applyLook(const ViewerLook& look)
 {
+    look_ = look;
+    cycles_.reset(look);
     const Text legends[] = {KLV_TEXT("Table", "电压"), KLV_TEXT("Table", "电流")};
     for (int k = 0; k < 6; ++k) {
         const Text legend = k < kDischargeCapacity    ? legends[k % 2]
@@ -155,11 +157,13 @@ void DataViewer::beginOpen()
     dischargeCaps_.clear();
     chargeCaps_.clear();
     displayRow_ = 1;
+    cycles_.reset(look_);
 }
 
 PreparedTest prepareTest(LoadedData data)
 {
     PreparedTest test;
+    test.cycles = cycleSource(data);
     for (const LoadedRecord& r : data.records) {
         if (r.voltage >= DataViewer::kUnplottedVoltage)
             continue;
@@ -203,6 +207,7 @@ void DataViewer::finishOpen(PreparedTest test)
     graph_.setAxesText("[V]");
     view_ = ViewerView::All;
     drawWhole();
+    cycles_.show(std::move(test.cycles), title_);
     canExport_ = true;
     canRefresh_ = true;
 }

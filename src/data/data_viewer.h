@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "common/text_grid.h"
+#include "data/cycle_page.h"
+#include "data/cycle_source.h"
 #include "data/data_loader.h"
 #include "data/view_ranges.h"
 #include "view/curve_graph.h"
@@ -28,11 +30,13 @@ struct ViewerLook {
 ViewerLook lookOf(const CurveGraph& deviceGraph);
 
 // A loaded test made ready to show, away from the window's thread: the records turned into
-// the whole-test voltage and current curves (records of 5.5 V or more left out) and their ranges.
+// the whole-test voltage and current curves (records of 5.5 V or more left out) and their ranges,
+// and its cycles.
 struct PreparedTest {
     LoadedData data;  // without its records
     CurvePoints voltage, current;
     ViewRanges ranges;
+    CycleSource cycles;
 };
 PreparedTest prepareTest(LoadedData data);
 
@@ -56,6 +60,8 @@ public:
     const CurveGraph& graph() const { return graph_; }
     const TextGrid& stepTable() const { return steps_; }
     const TextGrid& resultTable() const { return resultTable_; }
+    // The cycles page, filled by a whole load.
+    CyclePage& cycles() { return cycles_; }
     const std::string& deviceLabel() const { return deviceLabel_; }
     const std::string& channelLabel() const { return channelLabel_; }
     // Every row of the loaded result file, and whether the last refresh listed it.
@@ -99,6 +105,8 @@ private:
     void drawWhole();
 
     CurveGraph graph_;
+    CyclePage cycles_;
+    ViewerLook look_;
     TextGrid steps_, resultTable_;
     std::string deviceLabel_, channelLabel_, title_;
     std::vector<std::vector<std::string>> results_;

@@ -15,10 +15,12 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "data/bdf_export.h"
+#include "data/cycle_table.h"
 #include "data/save_ops.h"
 #include "data/step_export.h"
 #include "platform/file_chooser.h"
@@ -26,6 +28,7 @@
 #include "platform/qt_picture_file.h"
 #include "station.h"
 #include "ui/curve_graph_widget.h"
+#include "ui/cycle_page_widget.h"
 #include "ui/qt_dialog_support.h"
 #include "ui/qt_window_place.h"
 #include "ui/shown_word.h"
@@ -57,30 +60,18 @@ DataViewerWindow::DataViewerWindow(Station& station, QWidget* parent)
     resultGrid_->gridModel().setGrid(&viewer_.resultTable());
     resultGrid_->setColumnTwips({700, 700, 800, 1000, 1000, -1});
 
-    auto* top = new QWidget;
-    auto* topRow = new QHBoxLayout(top);
-    topRow->setContentsMargins(0, 0, 0, 0);
-    topRow->addWidget(graph_, 1);
-    topRow->addWidget(buildViewPanel());
-
-    auto* tables = new QSplitter(Qt::Horizontal);
-    tables->addWidget(stepGrid_);
-    tables->addWidget(resultGrid_);
-    tables->setStretchFactor(0, 3);
-    tables->setStretchFactor(1, 2);
-
-    auto* split = new QSplitter(Qt::Vertical);
-    split->addWidget(top);
-    split->addWidget(tables);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 0);
-    split->setChildrenCollapsible(false);
-    // The tables show all ten step rows without scrolling.
-    split->setSizes({500, stepGrid_->verticalHeader()->defaultSectionSize() * 11 + 8});
+    pages_ = new QTabWidget;
+    pages_->setObjectName(QStringLiteral("tabPages"));
+    pages_->setAccessibleName(tr("页面"));
+    pages_->addTab(buildCurvesPage(), tr("曲线(&V)"));
+    cycles_ = new CyclePageWidget(viewer_.cycles());
+    pages_->addTab(cycles_, tr("循环(&Y)"));
+    connect(cycles_, &CyclePageWidget::saveTableAsked, this, &DataViewerWindow::saveCycles);
+    connect(cycles_, &CyclePageWidget::savePictureAsked, this, [this](CurveGraphWidget* g) { savePicture(*g); });
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(split);
+    layout->addWidget(pages_);
     setCentralWidget(central);
 
     buildMenus();
@@ -114,7 +105,7 @@ void DataViewerWindow::buildMenus()
     open_->setObjectName(QStringLiteral("menuOpen"));
     export_ = file->addAction(tr("保存单步"), this, &DataViewerWindow::exportChosen);
     export_->setObjectName(QStringLiteral("menuSaveStep"));
-    QAction* picture = file->addAction(tr("保存曲线"), this, &DataViewerWindow::savePicture);
+    QAction* picture = file->addAction(tr("保存曲线"), this, [this] { savePicture(*graph_); });
     picture->setObjectName(QStringLiteral("menuSavePicture"));
     QAction* bdf = file->addAction(tr("保存BDF"), this, &DataViewerWindow::saveBdf);
     bdf->setObjectName(QStringLiteral("menuSaveBdf"));
@@ -126,6 +117,31 @@ void DataViewerWindow::buildMenus()
     connect(legend_, &QAction::toggled, this, [this](bool on) { viewer_.showLegends(on); });
     QAction* title = curve->addAction(tr("修改标题"), this, &DataViewerWindow::editTitle);
     title->setObjectName(QStringLiteral("menuTitle"));
+}
+
+QWidget* DataViewerWindow::buildCurvesPage()
+{
+    auto* top = new QWidget;
+    auto* topRow = new QHBoxLayout(top);
+    topRow->setContentsMargins(0, 0, 0, 0);
+    topRow->addWidget(graph_, 1);
+    topRow->addWidget(buildViewPanel());
+
+    auto* tables = new QSplitter(Qt::Horizontal);
+    tables->addWidget(stepGrid_);
+    tables->addWidget(resultGrid_);
+    tables->setStretchFactor(0, 3);
+    tables->setStretchFactor(1, 2);
+
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(top);
+    split->addWidget(tables);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
+    split->setChildrenCollapsible(false);
+    // The tables show all ten step rows without scrolling.
+    split->setSizes({500, stepGrid_->verticalHeader()->defaultSectionSize() * 11 + 8});
+    return split;
 }
 
 QWidget* DataViewerWindow::buildViewPanel()
@@ -223,6 +239,7 @@ void DataViewerWindow::showTables()
 {
     stepGrid_->gridModel().refresh();
     resultGrid_->gridModel().refresh();
+    cycles_->refresh(viewer_.canExport());
 }
 
 void DataViewerWindow::openChosen()
@@ -321,14 +338,14 @@ void DataViewerWindow::exportChosen()
     status_->setText(tr("已保存 %1 个单步文件").arg(written.files.size()));
 }
 
-void DataViewerWindow::savePicture()
+void DataViewerWindow::savePicture(CurveGraphWidget& graph)
 {
     const std::string chosen = askSavePath(tr("保存曲线"), "bmp file(*.bmp)|*.bmp");
     if (chosen.empty())
         return;
     // Rendered from the graph itself, so a window covered by another still gives its own picture.
     const std::string path = pathWithExtension(chosen, "bmp");
-    if (!writePicture(graph_->grab().toImage(), path, "BMP"))
+    if (!writePicture(graph.grab().toImage(), path, "BMP"))
         status_->setText(tr("无法写入 %1").arg(QString::fromStdString(path)));
 }
 
@@ -343,6 +360,20 @@ void DataViewerWindow::saveBdf()
     std::string error;
     const bool written = exportBdf(openedPath_, pathWithExtension(chosen, "csv"), error);
     status_->setText(written ? tr("已保存 BDF 文件") : QString::fromStdString(error));
+}
+
+// The cycle table as --export-cycles writes it.
+void DataViewerWindow::saveCycles()
+{
+    if (!viewer_.canExport() || loading_ || drawing_)
+        return;
+    const std::string chosen = askSavePath(tr("保存循环表"), "csv file(*.csv)|*.csv");
+    if (chosen.empty())
+        return;
+    std::string error;
+    const std::string path = pathWithExtension(chosen, "csv");
+    const bool written = exportCycles(openedPath_, path, error);
+    status_->setText(written ? tr("已保存 %1").arg(QString::fromStdString(path)) : QString::fromStdString(error));
 }
 
 void DataViewerWindow::editTitle()

@@ -12,14 +12,17 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
 
 namespace klv {
 
 struct Station;
 class CurveGraphWidget;
+class CyclePageWidget;
 class TextGridWidget;
 
-// "曲线数据": a saved test under six views, its step exports and pictures. Files are read on a
+// "曲线数据": a saved test under six views, its step exports and pictures, and on a second page
+// its cycles. Files are read on a
 // worker thread and shown on this one, so a long test opens without freezing the window; an open
 // asked for while one is running is refused. Step traces are drawn one per turn of the event
 // loop. Each opening starts empty in the main window's current graph look; closing the window
@@ -36,6 +39,7 @@ public:
     bool isLoading() const { return loading_; }
     DataViewer& viewer() { return viewer_; }
     CurveGraphWidget& graphWidget() { return *graph_; }
+    CyclePageWidget& cyclesPage() { return *cycles_; }
 
 Q_SIGNALS:
     // A load ended on the window's thread; complete when both files were read to their end.
@@ -49,6 +53,7 @@ protected:
 private:
     void buildMenus();
     QWidget* buildViewPanel();
+    QWidget* buildCurvesPage();
     void openChosen();
     void applyLoaded(PreparedTest test);
     void refreshView();
@@ -57,7 +62,8 @@ private:
     // The save dialog's answer, proposing the date-time name; empty when cancelled.
     std::string askSavePath(const QString& title, const char* filter);
     void exportChosen();
-    void savePicture();
+    void savePicture(CurveGraphWidget& graph);
+    void saveCycles();
     void saveBdf();
     void editTitle();
     void redrawAfterResize();
@@ -70,6 +76,8 @@ private:
     CurveGraphWidget* graph_;
     TextGridWidget* stepGrid_;
     TextGridWidget* resultGrid_;
+    QTabWidget* pages_ = nullptr;
+    CyclePageWidget* cycles_ = nullptr;
     std::array<QRadioButton*, kViewerViews> viewOptions_{};
     QPushButton* refresh_ = nullptr;
     QAction* open_ = nullptr;

@@ -5,6 +5,9 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "data/cycle_page.h"
+#include "run/live_cycles.h"
+#include "run/result_rows.h"
 #include "station.h"
 #include "ui/curve_graph_widget.h"
 #include "ui/text_grid_widget.h"
@@ -29,6 +32,11 @@ DetailPage::DetailPage(Station& station, QWidget* parent) : QWidget(parent), sta
     for (TextGridWidget* grid : {gridRun_, gridList_})
         grid->setFixedHeight(11 * grid->verticalHeader()->defaultSectionSize() + 8 +
                              grid->horizontalHeader()->sizeHint().height());
+    gridCycles_ = new TextGridWidget(QStringLiteral("gridCycles"));
+    gridCycles_->setAccessibleName(tr("循环表"));
+    gridCycles_->gridModel().setGrid(&cycles_);
+    gridCycles_->setFixedHeight(4 * gridCycles_->verticalHeader()->defaultSectionSize() + 8 +
+                                gridCycles_->horizontalHeader()->sizeHint().height());
 
     auto* tables = new QHBoxLayout;
     tables->addWidget(gridRun_, 1);
@@ -37,8 +45,12 @@ DetailPage::DetailPage(Station& station, QWidget* parent) : QWidget(parent), sta
     layout->setContentsMargins(8, 8, 8, 4);
     layout->addWidget(graphStack_, 1);
     layout->addLayout(tables);
+    layout->addWidget(gridCycles_);
     showChannel(0, 0);
 }
+
+// The cycle grid shows cycles_, a member: it goes before the member does.
+DetailPage::~DetailPage() { delete gridCycles_; }
 
 void DetailPage::showChannel(int d, int n)
 {
@@ -50,6 +62,8 @@ void DetailPage::showChannel(int d, int n)
         return col == 0 && row <= kStepRows && run.stepRowColor[row] != kColorButtonFace ? run.stepRowColor[row] : -1;
     });
     gridList_->gridModel().setGrid(&run.gridList);
+    cycleResultRows_ = -1;
+    refreshCycles();
 }
 
 void DetailPage::refresh()
@@ -58,6 +72,17 @@ void DetailPage::refresh()
         return;
     gridRun_->gridModel().refresh();
     gridList_->gridModel().refresh();
+    refreshCycles();
+}
+
+void DetailPage::refreshCycles()
+{
+    const int rows = lastFilledResultRow(station_.run.slots[slot_].gridList);
+    if (rows == cycleResultRows_)
+        return;
+    cycleResultRows_ = rows;
+    fillCycleGrid(cycles_, liveCycleRows(station_, slot_));
+    gridCycles_->gridModel().refresh();
 }
 
 }  // namespace klv

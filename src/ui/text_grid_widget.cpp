@@ -79,6 +79,8 @@ TextGridWidget::TextGridWidget(const QString& name, QWidget* parent) : QTableVie
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAlternatingRowColors(true);
     setWordWrap(false);
+    // The arrows move within the grid; Tab goes on to the next control.
+    setTabKeyNavigation(false);
 }
 
 void TextGridWidget::setColumnTwips(const std::vector<int>& widths)

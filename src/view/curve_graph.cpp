@@ -323,11 +323,14 @@ void CurveGraph::resize(int w, int h)
     title_.top = kTitleTop;
     // Curves go in pairs (voltage and current of one channel) and each pair
     // shares one legend place: the first at the top right, its partner below.
+    // A graph whose curves all show at once stacks every legend below the last.
     for (size_t i = 0; i < legends_.size(); i += 2) {
         CurveLegend& first = legends_[i];
-        if (!first.userPlaced) {
+        if (!first.userPlaced && (i == 0 || legendsPaired_)) {
             first.label.left = static_cast<float>(width_) - kLegendRightInset;
             first.label.top = kLegendTop;
+        } else if (!first.userPlaced) {
+            placeBelow(first, legends_[i - 1].label);
         }
         fitOutline(first);
         if (i + 1 >= legends_.size())

@@ -91,6 +91,8 @@ public:
     bool ShowLegend(int index) const;
     void setShowLegend(int index, bool show);
     void setLegendText(int index, const std::string& text);
+    // Legends share a place by pairs of curves (the default) or all stack below each other.
+    void setLegendsPaired(bool paired) { legendsPaired_ = paired; }
 
     // Ranges and axes.
     float MinX() const { return minX_; }
@@ -107,6 +109,9 @@ public:
     void setShowAxesY1(bool show) { showAxesY1_ = show; }
     const std::string& AxesText() const { return axesText_; }
     void setAxesText(const std::string& text) { axesText_ = text; }
+    // The caption of the right axis: the current's unless a graph plots something else there.
+    const std::string& AxesText1() const { return axesText1_; }
+    void setAxesText1(const std::string& text) { axesText1_ = text; }
 
     // Look.
     int BackColor() const { return backColor_; }
@@ -182,6 +187,8 @@ private:
     bool showAxesY1_ = true;
     int line_ = 2;
     std::string axesText_ = "[V]";
+    std::string axesText1_ = "[A]";
+    bool legendsPaired_ = true;
 };
 
 }  // namespace klv

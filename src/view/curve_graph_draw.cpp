@@ -1,5 +1,6 @@
 // Drawing of the curve graph: grid, axes, labels and decimated curves as
 // primitive operations on the graph's surface.
+#include <algorithm>
 #include <stdexcept>
 
 #include "view/curve_graph.h"
@@ -69,7 +70,10 @@ void CurveGraph::drawYAxis(int axis, bool right)
     const int W = width_, H = height_;
     const int axisX = right ? W - kAxisOffset : kAxisOffset;
     const int tickEnd = right ? axisX + kTickLength : axisX - kTickLength;
-    auto textLeft = [&](const TextExtent& e) { return right ? W - kLabelGapLeft : kLabelGapLeft - e.w; };
+    // A right label wider than its margin (a percentage over 100) moves in rather than off the edge.
+    auto textLeft = [&](const TextExtent& e) {
+        return right ? std::min(W - kLabelGapLeft, W - e.w) : kLabelGapLeft - e.w;
+    };
     for (int k = 0; k <= kDivisions; ++k) {
         double yk = H - kDataBottomMargin - dy * k;
         std::string label = yLabel(tickValue(minY_[axis], maxY_[axis], k));
@@ -78,7 +82,7 @@ void CurveGraph::drawYAxis(int axis, bool right)
         line(axisX, roundPixel(yk), tickEnd, roundPixel(yk));
     }
     // The caption sits half a division above the top label.
-    const std::string caption = right ? "[A]" : axesText_;
+    const std::string caption = right ? axesText1_ : axesText_;
     TextExtent e = surface_->measureText(caption);
     text(textLeft(e), H - kDataBottomMargin - dy * (kDivisions + 0.5) - e.h / 2.0, caption, axesColor_);
 }

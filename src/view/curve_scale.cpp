@@ -32,7 +32,12 @@ std::string timeLabel(double seconds)
     return formatHms(static_cast<long long>(s));
 }
 
-std::string xLabel(double v, int xBarType) { return xBarType == 0 ? timeLabel(v) : formatNumber(v, "0"); }
+std::string xLabel(double v, int xBarType)
+{
+    if (xBarType == 0)
+        return timeLabel(v);
+    return formatNumber(v, xBarType == kXBarVoltage ? "0.00" : "0");
+}
 
 std::string yLabel(double v) { return formatNumber(v, "0.00"); }
 

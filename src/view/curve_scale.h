@@ -20,7 +20,9 @@ int roundPixel(double v);
 double tickValue(float min, float max, int k);
 // Seconds as "hh:mm:ss", hours counted on past 24 (90000 s reads 25:00:00).
 std::string timeLabel(double seconds);
-// An X label: a time when xBarType is 0, otherwise a whole number.
+// An X label: a time when xBarType is 0, a voltage to two decimals when it is 2, otherwise a
+// whole number.
+inline constexpr int kXBarVoltage = 2;
 std::string xLabel(double v, int xBarType);
 // A Y label: always two decimals.
 std::string yLabel(double v);

@@ -93,11 +93,12 @@ TEST(BatchExportTest, PicturesRenderWithoutADisplayAndBadInputExitsWithAReason)
     restDischargeCharge().save(base);
     const std::string dat = base + ".dat";
 
-    for (const char* out : {"/all.png", "/charge.BMP"}) {
+    const std::pair<const char*, const char*> pictures[] = {
+        {"/all.png", nullptr}, {"/charge.BMP", "充电-时间"}, {"/cycles.png", "容量-循环"}};
+    for (const auto& [out, view] : pictures) {
         QStringList args = {"--picture", q(dat), q(folder.path() + out)};
-        if (std::string(out) == "/charge.BMP")
-            args << "--view"
-                 << "充电-时间";
+        if (view)
+            args << "--view" << QString::fromUtf8(view);
         StationRun r = runStation(args, -1, 60000, noDisplay());
         ASSERT_EQ(r.exitCode, 0) << out << r.err.toStdString();
         QImage picture(q(folder.path() + out));

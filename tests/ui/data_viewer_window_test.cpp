@@ -1,20 +1,30 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <fstream>
+#include <set>
 
+#include "data/cycle_table.h"
 #include "data/viewer_files.h"
 #include "platform/file_chooser.h"
 #include "platform/input_box.h"
 #include "platform/text_file.h"
 #include "ui/curve_graph_widget.h"
+#include "ui/cycle_page_widget.h"
 #include "ui/data_viewer_window.h"
+#include "ui/grid_lines.h"
 #include "ui/text_grid_widget.h"
 
 using namespace klv;
@@ -136,6 +146,81 @@ TEST_F(ViewerWindowTest, OpenRefreshExportPictureTitleAndLegendFromTheMenus)
     child<QAction>("menuOpen").trigger();
     EXPECT_FALSE(window.isLoading());
     EXPECT_TRUE(child<QAction>("menuSaveStep").isEnabled());
+}
+
+TEST_F(ViewerWindowTest, TheCyclesPageByKeyboardShowsTheExportedTableAndSavesItAndItsPlots)
+{
+    const std::string base = bench.home.path() + "/cycles";
+    threeCycles().save(base);
+    ASSERT_TRUE(openByMenu(base + ".dat"));
+    // A key to the control that has the focus; its name after.
+    const auto press = [this](int key) {
+        QWidget* at = window.focusWidget() ? window.focusWidget() : &window;
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier), up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(at, &down);
+        QApplication::sendEvent(at, &up);
+        return window.focusWidget() ? window.focusWidget()->objectName().toStdString() : std::string();
+    };
+
+    // Tab reaches the page tabs, Right turns to the cycles page, and Tab then visits all its controls.
+    auto& pages = child<QTabWidget>("tabPages");
+    for (int n = 0; n < 30 && window.focusWidget() != pages.tabBar(); ++n)
+        press(Qt::Key_Tab);
+    ASSERT_EQ(window.focusWidget(), pages.tabBar());
+    press(Qt::Key_Right);
+    ASSERT_EQ(pages.currentWidget(), &window.cyclesPage());
+    std::set<std::string> reached;
+    for (int n = 0; n < 30; ++n)
+        reached.insert(press(Qt::Key_Tab));
+    for (const char* name : {"gridCycles", "cboCycle", "cboRole", "cmdSaveCycles", "cmdSaveCapacity", "cmdSaveDqDv"})
+        EXPECT_TRUE(reached.count(name)) << name;
+    // Names as the accessibility tree gives them; a chooser's name there is its value, the
+    // name set on it going with its label.
+    const std::pair<const char*, const char*> names[] = {{"gridCycles", "循环表"},
+                                                         {"graphCapacity", "容量-循环曲线"},
+                                                         {"graphDqDv", "dQ/dV 曲线"},
+                                                         {"cmdSaveCycles", "保存循环表"},
+                                                         {"cmdSaveDqDv", "保存dQ/dV曲线"}};
+    for (const auto& [name, spoken] : names)
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(&child<QWidget>(name))->text(QAccessible::Name),
+                  QString::fromUtf8(spoken));
+    EXPECT_EQ(child<QComboBox>("cboCycle").accessibleName(), QStringLiteral("dQ/dV 的循环"));
+    EXPECT_EQ(child<QComboBox>("cboRole").accessibleName(), QStringLiteral("dQ/dV 的充电或放电"));
+
+    // The table holds the fields of the exported file, row by row.
+    auto& table = child<TextGridWidget>("gridCycles");
+    const std::string csv = cycleCsv(cycleRows(stepTotals(loadDataFile(base + ".dat"))));
+    std::vector<std::string> lines = splitRawLines(csv);
+    lines.erase(lines.begin());
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(gridLines(*table.model()), lines);
+    EXPECT_EQ(table.model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("放电容量(Ah)"));
+    EXPECT_EQ(table.model()->index(1, 7).data().toString(), QStringLiteral("97.03"));  // 0.980 / 1.010
+
+    // dQ/dV follows the choosers: the second cycle's discharge peaks on its 3.70 V plateau.
+    CyclePage& page = window.viewer().cycles();
+    child<QComboBox>("cboCycle").setFocus();
+    press(Qt::Key_Down);
+    EXPECT_EQ(page.dqdvCycle(), 2);
+    EXPECT_EQ(page.dqdvRole(), StepRole::Discharge);
+    const auto& points = page.dqdvPoints();
+    ASSERT_FALSE(points.empty());
+    EXPECT_NEAR(
+        std::max_element(points.begin(), points.end(), [](auto& a, auto& b) { return a.value < b.value; })->voltage,
+        3.70, kDqDvGrid);
+    child<QComboBox>("cboRole").setFocus();
+    press(Qt::Key_Up);
+    EXPECT_EQ(page.dqdvRole(), StepRole::Charge);
+    EXPECT_EQ(page.dqdvGraph().DpCnt(0), static_cast<int>(page.dqdvPoints().size()));
+
+    // The table saved is the batch export's file; a plot is saved as the curves are.
+    answer = bench.home.path() + "/saved";
+    child<QPushButton>("cmdSaveCycles").click();
+    EXPECT_EQ(fileBytes(answer + ".csv"), csv);
+    child<QPushButton>("cmdSaveCapacity").click();
+    EXPECT_EQ(asked.back().filter, "bmp file(*.bmp)|*.bmp");
+    QImage saved(QString::fromStdString(answer + ".bmp"), "BMP");
+    EXPECT_EQ(saved.size(), window.cyclesPage().capacityWidget().size());
 }
 
 TEST_F(ViewerWindowTest, ASecondOpenWhileLoadingIsRefusedAndBadFilesNeverHangTheWindow)
