@@ -234,20 +234,32 @@ void LabSender::sendFailed(const std::string& why, Clock::time_point now)
 }
 
 // One transaction for the rows of one segment: tests before the samples and results that
-// refer to them, ends last. Keys make a replay of a segment add nothing.
+// refer to them, ends last. Samples go by COPY, the quickest way in; a segment the database
+// already holds in part (sent again after a crash or a continue) makes that fail as a whole,
+// and the keyed inserts, which a replay doubles nothing with, take the segment instead.
 bool LabSender::sendRows(const std::vector<std::string>& lines)
 {
-    std::vector<PgParams> tests, samples, results, ends;
+    SegmentRows rows;
     for (const std::string& line : lines) {
         std::optional<OutboxRow> row = decodeRow(line);
         if (!row)
             continue;  // a line no station wrote: nothing to send
-        auto& into = row->kind == RowKind::Test     ? tests
-                     : row->kind == RowKind::Sample ? samples
-                     : row->kind == RowKind::Result ? results
-                                                    : ends;
+        auto& into = row->kind == RowKind::Test     ? rows.tests
+                     : row->kind == RowKind::Sample ? rows.samples
+                     : row->kind == RowKind::Result ? rows.results
+                                                    : rows.ends;
         into.push_back(std::move(row->fields));
     }
+    if (sendTransaction(rows, true))
+        return true;
+    if (failedState_ != "23505" || !db_.connected())
+        return false;
+    db_.exec("ROLLBACK");
+    return sendTransaction(rows, false);
+}
+
+bool LabSender::sendTransaction(const SegmentRows& rows, bool copySamples)
+{
     failedState_.clear();
     bool ok = true;
     auto check = [&](const PgResult& r) {
@@ -256,14 +268,17 @@ bool LabSender::sendRows(const std::vector<std::string>& lines)
             failedState_ = r.sqlState();
     };
     check(db_.exec("BEGIN"));
-    auto insert = [&](const char* table, const std::vector<std::string>& columns, const std::vector<PgParams>& rows) {
-        if (ok && !rows.empty())
-            check(db_.insertRows(table, columns, rows, "ON CONFLICT DO NOTHING"));
+    auto insert = [&](const char* table, const std::vector<std::string>& columns, const std::vector<PgParams>& list) {
+        if (ok && !list.empty())
+            check(db_.insertRows(table, columns, list, "ON CONFLICT DO NOTHING"));
     };
-    insert("cellward.test", kTestColumns, tests);
-    insert("cellward.sample", kSampleColumns, samples);
-    insert("cellward.step_result", kResultColumns, results);
-    for (const PgParams& end : ends)
+    insert("cellward.test", kTestColumns, rows.tests);
+    if (copySamples && ok && !rows.samples.empty())
+        check(db_.copyRows("cellward.sample", kSampleColumns, rows.samples));
+    else
+        insert("cellward.sample", kSampleColumns, rows.samples);
+    insert("cellward.step_result", kResultColumns, rows.results);
+    for (const PgParams& end : rows.ends)
         if (ok)
             check(db_.exec("UPDATE cellward.test SET ended_at = $2, end_reason = $3 WHERE id = $1", end));
     if (ok)

@@ -68,7 +68,11 @@ private:
     void keep(const std::vector<std::string>& rows);
     void connectIfDue(std::chrono::steady_clock::time_point now);
     void sendSegments(std::chrono::steady_clock::time_point now);
+    struct SegmentRows {
+        std::vector<PgParams> tests, samples, results, ends;
+    };
     bool sendRows(const std::vector<std::string>& lines);
+    bool sendTransaction(const SegmentRows& rows, bool copySamples);
     void sendFailed(const std::string& why, std::chrono::steady_clock::time_point now);
     bool upsertStation();
     bool upsertChannels(const std::vector<PgParams>& rows);

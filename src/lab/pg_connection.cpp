@@ -3,6 +3,8 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include <algorithm>
+
 #include <regex>
 #include <utility>
 
@@ -157,6 +159,81 @@ PgResult PgConnection::execScript(const std::string& sql)
     return await(PQsendQuery(conn_, sql.c_str()) == 1);
 }
 
+namespace {
+
+// A field of COPY's text form: backslash escapes for the characters that end fields and rows.
+void appendCopyField(std::string& out, const PgParam& value)
+{
+    if (!value) {
+        out += "\\N";
+        return;
+    }
+    for (char c : *value) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+}  // namespace
+
+PgResult PgConnection::copyRows(const std::string& table, const std::vector<std::string>& columns,
+                                const std::vector<PgParams>& rows)
+{
+    if (!connected())
+        return fail("not connected");
+    std::string sql = "COPY " + table + " (";
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        sql += (c ? "," : "") + columns[c];
+    sql += ") FROM STDIN";
+    std::string data;
+    for (const PgParams& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c)
+                data += '\t';
+            appendCopyField(data, row[c]);
+        }
+        data += '\n';
+    }
+    const auto deadline = std::chrono::steady_clock::now() + statementTimeout_;
+    if (PQsendQuery(conn_, sql.c_str()) != 1)
+        return fail(PQerrorMessage(conn_));
+    if (!waitForServer(deadline))
+        return dropUnanswered();
+    pg_result* started = PQgetResult(conn_);
+    if (PQresultStatus(started) != PGRES_COPY_IN)
+        return awaitUntil(true, deadline, started);  // refused before any row
+    PQclear(started);
+    constexpr std::size_t kChunk = 1 << 20;
+    for (std::size_t at = 0; at < data.size();) {
+        const int n = static_cast<int>(std::min(kChunk, data.size() - at));
+        const int put = PQputCopyData(conn_, data.data() + at, n);
+        if (put < 0)
+            return fail(PQerrorMessage(conn_));
+        if (put == 0 && !waitForServer(deadline))
+            return dropUnanswered();
+        at += put == 1 ? static_cast<std::size_t>(n) : 0;
+    }
+    int ended;
+    while ((ended = PQputCopyEnd(conn_, nullptr)) == 0)
+        if (!waitForServer(deadline))
+            return dropUnanswered();
+    return awaitUntil(ended == 1, deadline);
+}
+
 PgResult PgConnection::insertRows(const std::string& table, const std::vector<std::string>& columns,
                                   const std::vector<PgParams>& rows, const std::string& suffix)
 {
@@ -186,39 +263,50 @@ PgResult PgConnection::insertRows(const std::string& table, const std::vector<st
     return last;
 }
 
-// Waits for every result of the statement just sent, each wait bounded by the timeout.
-PgResult PgConnection::await(bool sent)
+// Sends what libpq holds and waits until the server's answer can be read, or the deadline.
+bool PgConnection::waitForServer(std::chrono::steady_clock::time_point deadline)
+{
+    for (;;) {
+        const int flushed = PQflush(conn_);
+        if (flushed < 0)
+            return false;
+        if (flushed == 0 && !PQisBusy(conn_))
+            return true;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd fd{PQsocket(conn_), static_cast<short>(POLLIN | (flushed ? POLLOUT : 0)), 0};
+        if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0)
+            return false;
+        if ((fd.revents & (POLLIN | POLLERR | POLLHUP)) && !PQconsumeInput(conn_))
+            return false;
+    }
+}
+
+// Waits for every result of the statement just sent, all within the timeout.
+PgResult PgConnection::await(bool sent) { return awaitUntil(sent, std::chrono::steady_clock::now() + statementTimeout_); }
+
+// The server did not answer in time, or the link broke: the connection is dropped.
+PgResult PgConnection::dropUnanswered()
+{
+    const bool timedOut = PQstatus(conn_) == CONNECTION_OK;
+    const std::string why = timedOut
+                                ? "no answer from the server within " + std::to_string(statementTimeout_.count() / 1000) + " s"
+                                : std::string(PQerrorMessage(conn_));
+    close();
+    return fail(why);
+}
+
+PgResult PgConnection::awaitUntil(bool sent, std::chrono::steady_clock::time_point deadline, pg_result* first)
 {
     if (!sent)
         return fail(PQerrorMessage(conn_));
-    const auto deadline = std::chrono::steady_clock::now() + statementTimeout_;
-    auto ready = [&]() {
-        for (;;) {
-            const int flushed = PQflush(conn_);
-            if (flushed < 0)
-                return false;
-            if (flushed == 0 && !PQisBusy(conn_))
-                return true;
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            pollfd fd{PQsocket(conn_), static_cast<short>(POLLIN | (flushed ? POLLOUT : 0)), 0};
-            if (left.count() <= 0 || poll(&fd, 1, static_cast<int>(left.count())) <= 0)
-                return false;
-            if ((fd.revents & (POLLIN | POLLERR | POLLHUP)) && !PQconsumeInput(conn_))
-                return false;
-        }
-    };
     PgResult outcome;
-    for (;;) {
-        if (!ready()) {
-            const bool timedOut = PQstatus(conn_) == CONNECTION_OK;
-            const std::string why =
-                timedOut ? "no answer from the server within " + std::to_string(statementTimeout_.count() / 1000) + " s"
-                         : std::string(PQerrorMessage(conn_));
-            close();
-            return fail(why);
+    for (pg_result* next = first;; next = nullptr) {
+        if (!next) {
+            if (!waitForServer(deadline))
+                return dropUnanswered();
+            next = PQgetResult(conn_);
         }
-        pg_result* next = PQgetResult(conn_);
         if (!next)
             break;
         PgResult result(next);

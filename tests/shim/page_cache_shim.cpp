@@ -52,6 +52,14 @@ F next(const char* name)
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
+// A sync that succeeded: what the file holds now survives a power cut.
+int noteSynced(int fd, int result)
+{
+    if (const off_t size = sizeOf(fd); result == 0 && size >= 0)
+        note('S', fd, size);
+    return result;
+}
+
 }  // namespace
 
 extern "C" {
@@ -67,19 +75,13 @@ ssize_t write(int fd, const void* buffer, size_t count)
 int fsync(int fd)
 {
     static const auto real = next<int (*)(int)>("fsync");
-    const int result = real(fd);
-    if (const off_t size = sizeOf(fd); result == 0 && size >= 0)
-        note('S', fd, size);
-    return result;
+    return noteSynced(fd, real(fd));
 }
 
 int fdatasync(int fd)
 {
     static const auto real = next<int (*)(int)>("fdatasync");
-    const int result = real(fd);
-    if (const off_t size = sizeOf(fd); result == 0 && size >= 0)
-        note('S', fd, size);
-    return result;
+    return noteSynced(fd, real(fd));
 }
 
 int rename(const char* from, const char* to)
