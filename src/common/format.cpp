@@ -13,49 +13,88 @@ namespace klv {
 
 namespace {
 
-void appendDigits(std::string& out, unsigned long long n, int atLeast)
+// Numbers are made in a buffer and appended at once: a data file writes millions of them, and
+// appending them a character at a time was most of its writing.
+constexpr int kMostDigits = 20;  // of an unsigned 64-bit number
+
+// The digits of n written backwards ending at end, at least atLeast of them (up to kMostDigits);
+// where they begin.
+char* digitsBefore(char* end, unsigned long long n, int atLeast)
 {
-    char digits[24];
-    int count = 0;
+    char* p = end;
     do {
-        digits[count++] = static_cast<char>('0' + n % 10);
+        *--p = static_cast<char>('0' + n % 10);
         n /= 10;
     } while (n > 0);
-    for (; count < atLeast; ++count)
-        digits[count] = '0';
-    while (count > 0)
-        out += digits[--count];
+    while (end - p < std::min(atLeast, kMostDigits))
+        *--p = '0';
+    return p;
 }
 
-// The fixed-point text of v without a general conversion, when v scaled by 10^decimals is an
-// exact double of fewer than 53 bits, as every single-precision reading is up to three decimals:
-// rounding that exact value half to even is what printf does. False leaves out untouched.
-bool appendScaled(std::string& out, double v, int intDigits, int decimals)
+char* putDigits(char* at, unsigned long long n)
 {
-    static constexpr double kTens[] = {1, 10, 100, 1000};
-    if (decimals < 0 || decimals > 3 || !std::isfinite(v))
-        return false;
-    const double scaled = std::fabs(v) * kTens[decimals];
-    if (scaled >= 9007199254740992.0 || std::fma(std::fabs(v), kTens[decimals], -scaled) != 0)
-        return false;
-    const auto n = static_cast<unsigned long long>(std::nearbyint(scaled));
-    const auto unit = static_cast<unsigned long long>(kTens[decimals]);
-    if (v < 0 && n != 0)
-        out += '-';
-    appendDigits(out, n / unit, std::max(intDigits, 1));
-    if (decimals > 0) {
-        out += '.';
-        appendDigits(out, n % unit, decimals);
-    }
-    return true;
+    char digits[kMostDigits];
+    char* const end = digits + kMostDigits;
+    const char* const first = digitsBefore(end, n, 1);
+    return std::copy(first, static_cast<const char*>(end), at);
 }
 
 }  // namespace
 
+// The fixed-point text of v without a general conversion, when v scaled by 10^decimals is an
+// exact double of fewer than 53 bits, as every single-precision reading is up to three decimals:
+// rounding that exact value half to even is what printf does.
+char* putScaled(char* at, double v, int intDigits, int decimals)
+{
+    static constexpr double kTens[] = {1, 10, 100, 1000};
+    if (decimals < 0 || decimals > 3 || intDigits > kMostDigits || !std::isfinite(v))
+        return nullptr;
+    const double scaled = std::fabs(v) * kTens[decimals];
+    // A single-precision value has 24 bits and 10^3 needs 7 beyond its powers of two: their
+    // product is exact without asking.
+    const bool single = static_cast<double>(static_cast<float>(v)) == v;
+    if (scaled >= 9007199254740992.0 || (!single && std::fma(std::fabs(v), kTens[decimals], -scaled) != 0))
+        return nullptr;
+    auto n = static_cast<unsigned long long>(std::nearbyint(scaled));
+    if (v < 0 && n != 0)
+        *at++ = '-';
+    // The decimals first, backwards, then the whole part before the point.
+    char text[kMostDigits + 4];
+    char* const end = text + sizeof text;
+    char* p = end;
+    for (int d = 0; d < decimals; ++d) {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    }
+    if (decimals > 0)
+        *--p = '.';
+    const char* const first = digitsBefore(p, n, std::max(intDigits, 1));
+    return std::copy(first, static_cast<const char*>(end), at);
+}
+
+char* putShortText(char* at, float v)
+{
+    // Whole numbers below ten million, the times of a data file, read as plain integers in this form.
+    if (v == std::trunc(v) && std::fabs(v) < 1e7f) {
+        if (v < 0)
+            *at++ = '-';
+        return putDigits(at, static_cast<unsigned long long>(std::fabs(v)));
+    }
+    const auto written = std::to_chars(at, at + kShortTextRoom, static_cast<double>(v), std::chars_format::general, 7);
+    if (written.ptr - at == 2 && at[0] == '-' && at[1] == '0') {
+        at[0] = '0';
+        return at + 1;
+    }
+    return written.ptr;
+}
+
 void appendNumber(std::string& out, double v, int intDigits, int decimals)
 {
-    if (appendScaled(out, v, intDigits, decimals))
+    char scaled[kScaledRoom];
+    if (const char* end = putScaled(scaled, v, intDigits, decimals)) {
+        out.append(scaled, static_cast<size_t>(end - scaled));
         return;
+    }
     // to_chars with a precision writes what printf("%.*f") writes, without the locale and the copies.
     char buf[400];
     const auto written = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, decimals);
@@ -94,17 +133,8 @@ std::string formatHms(long long seconds)
 
 void appendShortText(std::string& out, float v)
 {
-    // Whole numbers below ten million, the times of a data file, read as plain integers in this form.
-    if (v == std::trunc(v) && std::fabs(v) < 1e7f) {
-        if (v < 0)
-            out += '-';
-        appendDigits(out, static_cast<unsigned long long>(std::fabs(v)), 1);
-        return;
-    }
-    char buf[40];
-    const auto written = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::general, 7);
-    const std::string_view text(buf, static_cast<size_t>(written.ptr - buf));
-    out += text == "-0" ? "0" : text;
+    char text[kShortTextRoom];
+    out.append(text, static_cast<size_t>(putShortText(text, v) - text));
 }
 
 std::string shortText(float v)

@@ -22,6 +22,14 @@ std::string formatHms(long long seconds);
 // Shortest text of a single-precision value: up to seven significant digits (3.42, 119.354, 12).
 std::string shortText(float v);
 void appendShortText(std::string& out, float v);
+
+// The same two texts written at `at` for lines made by the million, returning their end.
+// putScaled writes at most kScaledRoom characters, and nothing (returning null) where appendNumber
+// takes the general conversion: beyond three decimals or 53 bits, or more than 20 integer digits.
+constexpr int kScaledRoom = 28;
+constexpr int kShortTextRoom = 40;
+char* putScaled(char* at, double v, int intDigits, int decimals);
+char* putShortText(char* at, float v);
 // Year, month and day as plain integers (2024312), and the same with "-" and hour, minute, second (2024312-93005).
 std::string dateStamp(const LocalDateTime& t);
 std::string dateTimeStamp(const LocalDateTime& t);

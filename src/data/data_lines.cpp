@@ -58,12 +58,24 @@ std::vector<std::string> resultHeaderLines(const Station& station, int slot)
 
 void appendSampleLine(std::string& out, float seconds, float current, float voltage, int readingCurrentScale)
 {
+    const bool milliamps = readingCurrentScale == 1000;
+    // Made in one buffer and appended at once; a reading beyond the fixed forms (none a unit
+    // sends) takes the general route.
+    char line[kShortTextRoom + 2 * kScaledRoom + 2];
+    char* end = putShortText(line, seconds);
+    *end++ = '\t';
+    end = putScaled(end, current, milliamps ? 1 : 2, milliamps ? 3 : 2);
+    if (end) {
+        *end++ = '\t';
+        end = putScaled(end, voltage, 1, 3);
+    }
+    if (end) {
+        out.append(line, static_cast<size_t>(end - line));
+        return;
+    }
     appendShortText(out, seconds);
     out += '\t';
-    if (readingCurrentScale == 1000)
-        appendNumber(out, current, 1, 3);
-    else
-        appendNumber(out, current, 2, 2);
+    appendNumber(out, current, milliamps ? 1 : 2, milliamps ? 3 : 2);
     out += '\t';
     appendNumber(out, voltage, 1, 3);
 }
