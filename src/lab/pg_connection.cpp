@@ -283,15 +283,18 @@ bool PgConnection::waitForServer(std::chrono::steady_clock::time_point deadline)
 }
 
 // Waits for every result of the statement just sent, all within the timeout.
-PgResult PgConnection::await(bool sent) { return awaitUntil(sent, std::chrono::steady_clock::now() + statementTimeout_); }
+PgResult PgConnection::await(bool sent)
+{
+    return awaitUntil(sent, std::chrono::steady_clock::now() + statementTimeout_);
+}
 
 // The server did not answer in time, or the link broke: the connection is dropped.
 PgResult PgConnection::dropUnanswered()
 {
     const bool timedOut = PQstatus(conn_) == CONNECTION_OK;
-    const std::string why = timedOut
-                                ? "no answer from the server within " + std::to_string(statementTimeout_.count() / 1000) + " s"
-                                : std::string(PQerrorMessage(conn_));
+    const std::string why =
+        timedOut ? "no answer from the server within " + std::to_string(statementTimeout_.count() / 1000) + " s"
+                 : std::string(PQerrorMessage(conn_));
     close();
     return fail(why);
 }
