@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <string>
 
 // Fonts, widgets and the Qt event pump need an application object; the offscreen
 // platform needs no display. One is made on first use; the bench's main deletes it before
@@ -17,3 +18,7 @@ inline void ensureGuiApplication()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     new QApplication(argc, argv);
 }
+
+// The child of the window start benchmark (klv-bench --cold-start=station|bare HOME): starts the
+// one window in this fresh process, prints the milliseconds to its first paint, and ends.
+int coldStartChild(const std::string& which, const std::string& home);

@@ -3,9 +3,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <string_view>
+
+#include "bench_app.h"
 
 int main(int argc, char** argv)
 {
+    constexpr std::string_view coldStart = "--cold-start=";
+    if (argc == 3 && std::string_view(argv[1]).starts_with(coldStart))
+        return coldStartChild(argv[1] + coldStart.size(), argv[2]);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

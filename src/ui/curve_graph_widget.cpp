@@ -71,10 +71,21 @@ void CurvePainterSurface::setBaseFont(const QFont& font)
     font_ = drawingFont(base_);
 }
 
+// The picture is made at the first drawing after initialize: a graph built and resized out of
+// sight (five of the six detail graphs, the viewer's) fills no memory until it draws.
+QImage& CurvePainterSurface::canvas()
+{
+    if (image_.isNull()) {
+        image_ = QImage(size_, QImage::Format_RGB32);
+        image_.fill(Qt::white);
+    }
+    return image_;
+}
+
 QPainter& CurvePainterSurface::painter()
 {
     if (!painter_) {
-        painter_ = std::make_unique<QPainter>(&image_);
+        painter_ = std::make_unique<QPainter>(&canvas());
         painter_->setFont(font_);
         painter_->setPen(pen_);
     }
@@ -101,8 +112,8 @@ void CurvePainterSurface::initialize(int w, int h)
 {
     path_.clear();
     painter_.reset();
-    image_ = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
-    image_.fill(Qt::white);
+    size_ = QSize(std::max(w, 1), std::max(h, 1));
+    image_ = QImage();
     font_ = drawingFont(base_);
 }
 
@@ -152,7 +163,7 @@ void CurvePainterSurface::copyToScreen()
     // Ending the painter lets the screen share the picture; the next drawing
     // detaches the off-screen copy, so the screen never sees a half picture.
     painter_.reset();
-    screen_ = image_;
+    screen_ = canvas();
     refreshLabels();
 }
 

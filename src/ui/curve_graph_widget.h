@@ -36,11 +36,13 @@ public:
     void refreshLabels() override;
 
 private:
+    QImage& canvas();
     QPainter& painter();
     void flushPath();
 
     std::function<void()> onShow_;
     QFont base_, font_;
+    QSize size_{1, 1};
     QImage image_, screen_;
     std::unique_ptr<QPainter> painter_;
     QPen pen_;

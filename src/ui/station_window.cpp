@@ -76,7 +76,8 @@ const struct {
 }  // namespace
 
 StationWindow::StationWindow(Station& station, Link& link, SerialPort& searchPort, QWidget* parent)
-        : QMainWindow(parent), station_(station), link_(link), menus_(this), timers_(station, link, this)
+        : QMainWindow(parent), station_(station), link_(link), searchPort_(searchPort), menus_(this),
+          timers_(station, link, this)
 {
     setObjectName(QStringLiteral("frmCtrl"));
     setWindowTitle(caption());
@@ -100,12 +101,6 @@ StationWindow::StationWindow(Station& station, Link& link, SerialPort& searchPor
     statusBar()->addPermanentWidget(lblTime_);
     // Stays until the next message: a test whose backup cannot be written must not go unseen.
     station_.tellOperator = [this](const std::string& line) { statusBar()->showMessage(QString::fromStdString(line)); };
-    portDialog_ = new PortDialog(station_, searchPort, this);
-    editor_ = new StepEditorDialog(station_, this);
-    calibration_ = new CalibrationDialog(station_, this);
-    display_ = new DisplayDialog(station_, this);
-    about_ = new AboutDialog(this);
-    viewer_ = new DataViewerWindow(station_, this);
 
     wireMenus();
     wirePanels();
@@ -145,18 +140,16 @@ void StationWindow::wireMenus()
         dialog->raise();
         dialog->activateWindow();
     };
-    connect(m.menuShow, &QAction::triggered, this, [=, this] { open(display_); });
-    connect(m.menuDataAna, &QAction::triggered, this, [=, this] { open(viewer_); });
-    connect(m.menuAbout, &QAction::triggered, this, [=, this] { open(about_); });
+    connect(m.menuShow, &QAction::triggered, this, [=, this] { open(&display()); });
+    connect(m.menuDataAna, &QAction::triggered, this, [=, this] { open(&viewer()); });
+    connect(m.menuAbout, &QAction::triggered, this, [=, this] { open(&about()); });
     connect(m.menuAutoSave, &QAction::toggled, this, [this](bool on) { station_.run.autoSave = on; });
-    connect(m.menuSet, &QAction::triggered, this, [=, this] { open(editor_); });
-    connect(m.menuAdj, &QAction::triggered, this, [this] { calibration_->openForSelection(); });
+    connect(m.menuSet, &QAction::triggered, this, [=, this] { open(&editor()); });
+    connect(m.menuAdj, &QAction::triggered, this, [this] { calibration().openForSelection(); });
     // Taken through the accessibility tree, an item is triggered while its menu is open and
     // the caller waits: the menu closes, and what asks or chooses runs once the call is answered.
     exposeContextMenu(m.control);
     connect(m.control, &QMenu::triggered, m.control, &QMenu::hide);
-    connect(editor_, &StepEditorDialog::programApplied, this, &StationWindow::refreshView);
-    connect(display_, &DisplayDialog::displayChanged, this, &StationWindow::refreshView);
     connect(m.menuSaveChnData, &QAction::triggered, this, &StationWindow::saveChannel, Qt::QueuedConnection);
     connect(m.MenuSaveData, &QAction::triggered, this, &StationWindow::saveDevice, Qt::QueuedConnection);
     const struct {
@@ -194,8 +187,57 @@ void StationWindow::wireMenus()
         }
         open(report_);
     });
-    connect(portDialog_, &PortDialog::chosen, this,
-            [this](int port, int start, int stop) { connectTo(port, start, stop); });
+}
+
+// Each dialog is built the first time the operator asks for it: the window shows sooner, and a
+// session opens few of them.
+PortDialog& StationWindow::portDialog()
+{
+    if (!portDialog_) {
+        portDialog_ = new PortDialog(station_, searchPort_, this);
+        connect(portDialog_, &PortDialog::chosen, this,
+                [this](int port, int start, int stop) { connectTo(port, start, stop); });
+    }
+    return *portDialog_;
+}
+
+StepEditorDialog& StationWindow::editor()
+{
+    if (!editor_) {
+        editor_ = new StepEditorDialog(station_, this);
+        connect(editor_, &StepEditorDialog::programApplied, this, &StationWindow::refreshView);
+    }
+    return *editor_;
+}
+
+CalibrationDialog& StationWindow::calibration()
+{
+    if (!calibration_)
+        calibration_ = new CalibrationDialog(station_, this);
+    return *calibration_;
+}
+
+DisplayDialog& StationWindow::display()
+{
+    if (!display_) {
+        display_ = new DisplayDialog(station_, this);
+        connect(display_, &DisplayDialog::displayChanged, this, &StationWindow::refreshView);
+    }
+    return *display_;
+}
+
+AboutDialog& StationWindow::about()
+{
+    if (!about_)
+        about_ = new AboutDialog(this);
+    return *about_;
+}
+
+DataViewerWindow& StationWindow::viewer()
+{
+    if (!viewer_)
+        viewer_ = new DataViewerWindow(station_, this);
+    return *viewer_;
 }
 
 void StationWindow::wirePanels()
@@ -261,12 +303,13 @@ void StationWindow::scanEnded(int portNumber, ConnectResult result)
 void StationWindow::onConnMenu()
 {
     if (!station_.link.connected) {
-        portDialog_->prepare();
-        portDialog_->adjustSize();
+        PortDialog& dialog = portDialog();
+        dialog.prepare();
+        dialog.adjustSize();
         if (const QScreen* screen = QGuiApplication::primaryScreen())
-            portDialog_->move(screen->availableGeometry().center() - portDialog_->rect().center());
-        portDialog_->show();
-        portDialog_->raise();
+            dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+        dialog.show();
+        dialog.raise();
         return;
     }
     if (!disconnectBench(station_))
@@ -289,7 +332,7 @@ void StationWindow::onTilePress(TilePlace at, int button, bool byKey)
     if (!openMenu)
         return;
     if (auto state = controlMenuFor(station_, at.device, at.channel)) {
-        state->menuAdj = state->menuAdj && !calibration_->isOpen();  // one calibration at a time
+        state->menuAdj = state->menuAdj && !(calibration_ && calibration_->isOpen());  // one calibration at a time
         menus_.apply(*state);
         if (!byKey) {
             menus_.control->popup(QCursor::pos());

@@ -65,6 +65,12 @@ protected:
 
 private:
     void wireMenus();
+    PortDialog& portDialog();
+    StepEditorDialog& editor();
+    CalibrationDialog& calibration();
+    DisplayDialog& display();
+    AboutDialog& about();
+    DataViewerWindow& viewer();
     void wirePanels();
     void onConnMenu();
     void scanEnded(int portNumber, ConnectResult result);
@@ -82,6 +88,7 @@ private:
 
     Station& station_;
     Link& link_;
+    SerialPort& searchPort_;
     StationMenus menus_;
     StationTimers timers_;
     TileSelection selection_;

@@ -207,6 +207,7 @@ TEST_F(StationWindowTest, LegendColourIsKeptAndShownOnEveryPresentTile)
 // its port and finds its units.
 TEST_F(StationWindowTest, PortSearchAndASecondConnectDuringAScanLeaveTheScanAlone)
 {
+    window->menus().menuConn->trigger();  // the port dialog, where the search is
     auto* search = window->findChild<QPushButton*>(QStringLiteral("comSearch"));
     ASSERT_TRUE(search);
     bool interrupted = false, secondAnswered = false;
