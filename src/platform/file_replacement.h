@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,10 +24,12 @@ public:
 
 private:
     void discard();
+    void startWriteBack();
     std::string path_;
     std::string temp_;
     int fd_ = -1;
     bool failed_ = false;
+    std::uint64_t written_ = 0, startedUpTo_ = 0;
 };
 
 bool replaceFile(const std::string& path, std::string_view bytes);
