@@ -299,7 +299,7 @@ TEST(LabStation, EachUnusableLabTargetIsSaidOnceWhileTheStationPolls)
     lab::PgConnection newer;
     ASSERT_TRUE(newer.connect(server.adminUri("newer"), 5s)) << newer.error();
     ASSERT_TRUE(lab::migrate(newer).ok);
-    ASSERT_TRUE(newer.exec("UPDATE cellward.schema_version SET version = $1", {"2"}).ok()) << newer.error();
+    ASSERT_TRUE(newer.exec("UPDATE cellward.schema_version SET version = $1", {"3"}).ok()) << newer.error();
 
     LabBench bench("600");
     ASSERT_TRUE(bench.sim.started());
@@ -311,7 +311,7 @@ TEST(LabStation, EachUnusableLabTargetIsSaidOnceWhileTheStationPolls)
         {"postgresql://station:" + secret + "@127.0.0.1:1/bare", "port 1 failed"},
         {server.uri("station", secret + "x", "bare"), "password authentication failed"},
         {server.uri("station", secret, "bare"), "无权创建"},
-        {server.uri("newer"), "第 2 版"},
+        {server.uri("newer"), "第 3 版"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
