@@ -110,7 +110,8 @@ constexpr int kComparedTests = 100, kCyclesEach = 1000;
 // 100 tests of 1 000 cycles, their capacity fading a little each cycle.
 bool fillCycles(klv::lab::PgConnection& db)
 {
-    return db.exec(
+    return db.exec("INSERT INTO cellward.station VALUES ('bench-001', 'pc-1', '1.0.0', now())").ok() &&
+           db.exec(
                  "INSERT INTO cellward.test (id, station, device, channel, model, program, started_at, cell_id, "
                  "nominal_capacity_ah) SELECT ('0c0e0c0a-0000-4000-8000-' || lpad(g::text, 12, '0'))::uuid, "
                  "'bench-001', 1 + g / 8 % 6, 1 + g % 8, 'TAL-M3', 'cycles', now(), 'CELL-' || g, 2.5 "

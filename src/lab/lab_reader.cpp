@@ -197,22 +197,23 @@ std::vector<CycleSeries> LabReader::cycleSeries(const std::vector<std::string>& 
             TestRow t = testRow(r);
             found[t.id].test = std::move(t);
         });
-    eachRow(pool_.query("SELECT test_id::text, cycle_count, discharging_capacity_ah, discharge_capacity_retention_pct "
-                        "FROM cellward.cycle WHERE test_id = ANY($1::uuid[]) ORDER BY test_id, cycle_count",
+    eachRow(pool_.query("SELECT test_id::text, json_agg(cycle_count ORDER BY cycle_count)::text, "
+                        "json_agg(discharging_capacity_ah ORDER BY cycle_count)::text, "
+                        "json_agg(discharge_capacity_retention_pct ORDER BY cycle_count)::text "
+                        "FROM cellward.cycle WHERE test_id = ANY($1::uuid[]) GROUP BY test_id",
                         {array}),
             [&](const Row& r) {
-                CycleSeries& s = found[r.str(0)];
-                s.cycle.push_back(r.whole(1));
-                s.dischargeAh.push_back(r.maybeReal(2));
-                s.retention.push_back(r.maybeReal(3));
+                const auto it = found.find(r.str(0));
+                if (it != found.end())
+                    it->second = CycleSeries{std::move(it->second.test), r.str(1), r.str(2), r.str(3)};
             });
     std::vector<CycleSeries> out;
     for (const std::string& id : wanted) {
         const auto it = found.find(id);
-        if (it != found.end() && !it->second.test.id.empty())
-            out.push_back(std::move(it->second));
-        if (it != found.end())
-            found.erase(it);  // a test asked for twice is drawn once
+        if (it == found.end())
+            continue;
+        out.push_back(std::move(it->second));
+        found.erase(it);  // a test asked for twice is drawn once
     }
     return out;
 }

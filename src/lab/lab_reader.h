@@ -33,11 +33,12 @@ struct CurveSamples {
     std::vector<double> time, voltage, current;
 };
 
-// Discharge capacity and retention per cycle of one test, for drawing several tests together.
+// Discharge capacity and retention per cycle of one test, for drawing several tests together:
+// JSON arrays of numbers (null where empty), in cycle order, as the database makes them, so a
+// hundred tests of a thousand cycles are a hundred rows to pass on, not a hundred thousand.
 struct CycleSeries {
     TestRow test;
-    std::vector<int> cycle;
-    std::vector<std::optional<double>> dischargeAh, retention;
+    std::string cycle = "[]", dischargeAh = "[]", retention = "[]";
 };
 
 // One sample in the Battery Data Format's columns.

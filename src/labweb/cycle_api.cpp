@@ -28,15 +28,6 @@ void writeCycle(JsonWriter& w, const CycleRow& c)
     w.key("cumulative_throughput_ah").value(c.throughputAh).endObject();
 }
 
-template <typename T>
-void writeArray(JsonWriter& w, const char* name, const std::vector<T>& xs)
-{
-    w.key(name).beginArray();
-    for (const T& x : xs)
-        w.value(x);
-    w.endArray();
-}
-
 // "ID,ID,…": the ids, or nullopt when one is not a test id or there are too many.
 std::optional<std::vector<std::string>> idList(const std::string& text, std::size_t limit)
 {
@@ -94,9 +85,9 @@ void LabServer::routeCycles(const std::string& testPath)
                   for (const lab::CycleSeries& s : reader_.cycleSeries(*ids)) {
                       w.beginObject();
                       writeTest(w, s.test);
-                      writeArray(w, "cycle", s.cycle);
-                      writeArray(w, "discharging_capacity_ah", s.dischargeAh);
-                      writeArray(w, "discharge_capacity_retention_pct", s.retention);
+                      w.key("cycle").numbersJson(s.cycle);
+                      w.key("discharging_capacity_ah").numbersJson(s.dischargeAh);
+                      w.key("discharge_capacity_retention_pct").numbersJson(s.retention);
                       w.endObject();
                   }
                   res.set_content(w.endArray().endObject().take(), kJson);

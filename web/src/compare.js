@@ -3,7 +3,7 @@
 import uPlot from 'uplot';
 import 'uplot/dist/uPlot.min.css';
 import { channelName, getJson } from './format.js';
-import { latestValue } from './legend.js';
+import { cycleAxis, latestValue } from './chart_parts.js';
 
 const params = new URLSearchParams(location.search);
 const ids = [...(params.get('ids') ?? '').split(','), ...params.getAll('id')].filter((s) => s);
@@ -43,7 +43,7 @@ function draw(tests, quantity) {
       ...tests.map((t, i) => ({ label: testName(t), stroke: colour(i), width: 1.25, spanGaps: true,
         value: latestValue((v) => v.toFixed(digits)) })),
     ],
-    axes: [{ label: '循环 (cycle)' }, { label: unit }],
+    axes: [cycleAxis, { label: unit }],
     hooks: { draw: [(u) => { box.dataset.lines = String(u.series.length - 1); }] },
   };
   plot = new uPlot(opts, aligned(tests, quantity), box);

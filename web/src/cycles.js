@@ -2,7 +2,7 @@
 // charge on the left axis, coulombic efficiency on the right), one point per cycle.
 import uPlot from 'uplot';
 import { fillRows, fixedText } from './format.js';
-import { latestValue } from './legend.js';
+import { cycleAxis, latestValue } from './chart_parts.js';
 
 // The columns of the cycle table and their decimals (null: an integer as it is).
 const kColumns = [
@@ -41,7 +41,7 @@ function draw(box, data) {
         dash: [4, 3], points: { show: true, size: 5 }, value: latestValue(pct) },
     ],
     axes: [
-      { label: '循环 (cycle)', values: (u, ticks) => ticks.map((t) => (Number.isInteger(t) ? String(t) : '')) },
+      cycleAxis,
       { scale: 'Ah', label: '[Ah]' },
       { scale: 'pct', label: '[%]', side: 1, grid: { show: false } },
     ],

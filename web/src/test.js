@@ -5,7 +5,7 @@ import 'uplot/dist/uPlot.min.css';
 import { showCycles } from './cycles.js';
 import { amountText, channelName, clockText, fillRows, getJson, kCurrentSign, kDatabaseUnreachable, localTime }
   from './format.js';
-import { latestValue } from './legend.js';
+import { latestValue } from './chart_parts.js';
 
 const id = decodeURIComponent(location.pathname.split('/')[2] ?? '');
 const base = `/api/tests/${encodeURIComponent(id)}`;
