@@ -26,7 +26,7 @@ std::optional<CycleDownload> cycleDownload(lab::LabReader& reader, const std::st
     const auto test = reader.test(id);
     if (!test)
         return std::nullopt;
-    return CycleDownload{fileName(*test), cycleCsv(reader.cycles(test->id))};
+    return CycleDownload{fileName(*test), cycleCsv(reader.cycles(test->id), test->nominalCapacity)};
 }
 
 }  // namespace klv

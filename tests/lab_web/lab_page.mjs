@@ -102,6 +102,7 @@ await run('lab page', async ({ newPage }) => {
   await cellPage.waitForSelector('#cycle-chart[data-points="4"]', { timeout: 10000 });
   const rows = await cellPage.$$eval('#cycles tbody tr', (trs) => trs.map((tr) => tr.children[4].textContent));
   check(rows.length === 4, `the cycle table has ${rows.length} rows`);
+  check(await cellPage.$eval('#efc-head', (h) => !h.hidden), 'a nominal capacity shows no equivalent full cycles');
   const cycleLegend = await legendValues(cellPage, '#cycle-chart');
   check(cycleLegend[0] === '4' && cycleLegend[1] === rows[3], `the cycle legend reads ${cycleLegend}`);
   const facts = await cellPage.$eval('#facts', (f) => f.textContent);

@@ -150,7 +150,7 @@ TEST(LabReads, ListsCurvesStepsAndBdfFromTheDatabase)
     // The cycle table comes back as the station's export writes it, under the cell's name.
     const auto cycles = http.Get(std::string("/tests/") + kCell + "/cycles.csv");
     ASSERT_TRUE(cycles);
-    EXPECT_EQ(cycles->body, klv::cycleCsv(fadingCycles(3)));
+    EXPECT_EQ(cycles->body, klv::cycleCsv(fadingCycles(3), 2.5));
     EXPECT_EQ(cycles->get_header_value("Content-Disposition"),
               std::string("attachment; filename=\"Cell_Ab_12-test-") + kCell + ".cycles.csv\"");
     const auto cellTest = http.Get(std::string("/api/tests/") + kCell);

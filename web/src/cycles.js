@@ -53,10 +53,13 @@ function draw(box, data) {
 }
 
 // Called with each answer of /api/tests/ID/cycles: the chart grows by the cycles that ended.
+// With the cell's nominal capacity the table ends in the equivalent full cycles, as the CSV does.
 export function showCycles(answer) {
-  const { cycles } = answer;
-  fillRows(document.querySelector('#cycles tbody'), cycles.map((c) => kColumns.map((k) => cellText(c, k))),
-    '还没有循环 (no cycle yet)', kColumns.length);
+  const { cycles, nominal_capacity_ah: nominal } = answer;
+  const efc = (c) => (nominal == null ? [] : [(c.cumulative_throughput_ah / (2 * nominal)).toFixed(3)]);
+  document.getElementById('efc-head').hidden = nominal == null;
+  fillRows(document.querySelector('#cycles tbody'), cycles.map((c) => [...kColumns.map((k) => cellText(c, k)), ...efc(c)]),
+    '还没有循环 (no cycle yet)', kColumns.length + (nominal == null ? 0 : 1));
   const data = chartData(cycles);
   if (plot) plot.setData(data);
   else draw(document.getElementById('cycle-chart'), data);
