@@ -13,7 +13,7 @@ const text = (elementId, value) => { document.getElementById(elementId).textCont
 
 function showFacts(t) {
   document.title = `${t.station} ${channelName(t.device, t.channel)} · Cellward`;
-  text('title', `测试 ${channelName(t.device, t.channel)} · ${t.station}`);
+  text('title', `测试 (test) ${channelName(t.device, t.channel)} · ${t.station}`);
   text('station', t.station);
   text('channel', channelName(t.device, t.channel));
   text('model', t.model);
