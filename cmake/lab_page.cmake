@@ -19,7 +19,8 @@ add_custom_command(
   VERBATIM)
 
 file(GLOB web_page_sources CONFIGURE_DEPENDS ${web_src}/src/*)
-set(web_dist_names index.html tests.html test.html login.html icon.svg lab.css test.css overview.js list.js test.js)
+set(web_dist_names index.html tests.html test.html compare.html login.html icon.svg lab.css test.css compare.css
+    overview.js list.js test.js compare.js)
 list(TRANSFORM web_dist_names PREPEND ${web_build}/dist/ OUTPUT_VARIABLE web_dist)
 add_custom_command(
   OUTPUT ${web_dist}

@@ -9,6 +9,37 @@
     </message>
 </context>
 <context>
+    <name>Cell</name>
+    <message>
+        <source>电芯标称容量应为大于 0 的数 (Ah): %1</source>
+        <translation>The cell's nominal capacity must be a number above 0 (Ah): %1</translation>
+    </message>
+    <message>
+        <source>电芯编号应为 1 到 %1 个字符: %2</source>
+        <translation>The cell ID must have 1 to %1 characters: %2</translation>
+    </message>
+    <message>
+        <source>电芯编号不能含控制字符</source>
+        <translation>The cell ID may not contain control characters</translation>
+    </message>
+    <message>
+        <source>电芯 %1</source>
+        <translation>Cell %1</translation>
+    </message>
+    <message>
+        <source>电芯 %1, 标称 %2 Ah</source>
+        <translation>Cell %1, nominal %2 Ah</translation>
+    </message>
+    <message>
+        <source>电芯编号, 可加标称容量 (Ah), 如 B2412-007:2.5; 不填则不记电芯</source>
+        <translation>Cell ID, optionally with its nominal capacity (Ah), e.g. B2412-007:2.5; leave empty for no cell</translation>
+    </message>
+    <message>
+        <source>电芯</source>
+        <translation>Cell</translation>
+    </message>
+</context>
+<context>
     <name>Continue</name>
     <message>
         <source>通道%1的测试未继续：单元未应答</source>
@@ -375,6 +406,10 @@
     <message>
         <source>With --picture: the view to draw (default 全部-时间; 容量-循环 the capacity of every cycle).</source>
         <translation>With --picture: the view to draw, by its Chinese name: 全部-时间 (all, time; the default), 放电-时间, 放电-容量, 充电-时间, 充电-容量, 容量-次数, or 容量-循环 (the capacity of every cycle, from the cycles page).</translation>
+    </message>
+    <message>
+        <source>The cell the tests started on LIST run on: its ID (1 to 64 characters) and, optionally, its nominal capacity in Ah, e.g. 1-1=B2412-007:2.5. Repeatable.</source>
+        <translation>The cell the tests started on LIST run on: its ID (1 to 64 characters) and, optionally, its nominal capacity in Ah, e.g. 1-1=B2412-007:2.5. Repeatable.</translation>
     </message>
 </context>
 <context>

@@ -14,7 +14,7 @@ const here = dirname(fileURLToPath(import.meta.url));
 mkdirSync(out, { recursive: true });
 
 await esbuild.build({
-  entryPoints: ['overview.js', 'list.js', 'test.js', 'lab.css'].map((f) => join(src, f)),
+  entryPoints: ['overview.js', 'list.js', 'test.js', 'compare.js', 'lab.css'].map((f) => join(src, f)),
   outdir: out,
   bundle: true,
   minify: true,

@@ -22,6 +22,17 @@ std::optional<std::vector<int>> beginTests(Station& station, const StationOption
                        {options.program});
         return std::nullopt;
     }
+    for (const CellOption& named : options.cells) {
+        const auto cellSlots = slotsOfChannels(station, named.channels);
+        if (!cellSlots) {
+            error = screenText(KLV_TEXT("Message", "设备上没有这个通道 (no such channel on the bench)"));
+            return std::nullopt;
+        }
+        // A continued test keeps the cell it began with.
+        for (int s : *cellSlots)
+            if (!options.resume)
+                station.run.slots[s].cellToStart = named.cell;
+    }
     if (options.resume)
         std::erase_if(*slots, [&](int s) { return !fileExists(backupBaseName(station, s) + ".bk1"); });
     station.run.autoSave = options.autosave;

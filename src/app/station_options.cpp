@@ -45,6 +45,12 @@ struct Parser {
     QCommandLineOption resume{
         "continue",
         t(QT_TRANSLATE_NOOP("StationOptions", "Continue these channels from their backups: all, or a list.")), "LIST"};
+    QCommandLineOption cell{
+        "cell",
+        t(QT_TRANSLATE_NOOP("StationOptions",
+                            "The cell the tests started on LIST run on: its ID (1 to 64 characters) and, optionally, "
+                            "its nominal capacity in Ah, e.g. 1-1=B2412-007:2.5. Repeatable.")),
+        "LIST=ID[:NOMINAL]"};
     QCommandLineOption autosave{
         "autosave", t(QT_TRANSLATE_NOOP("StationOptions", "Tick \"自动保存\": save every finished test to Data."))};
     QCommandLineOption snapshot{
@@ -98,9 +104,9 @@ struct Parser {
         qt.setApplicationDescription(
             t(QT_TRANSLATE_NOOP("StationOptions", "[Cellward] %1: the station for a bench of battery test units."))
                 .arg(t(kAppTitle, "Brand")));
-        qt.addOptions({headless,     home,     port,     from,        to,          seconds, program, channels,
-                       resume,       autosave, snapshot, every,       exportSteps, picture, view,    exportBdf,
-                       exportCycles, out,      lab,      stationName, lang,        help,    version});
+        qt.addOptions({headless,  home,         port,     from,     to,          seconds,     program, channels,
+                       cell,      resume,       autosave, snapshot, every,       exportSteps, picture, view,
+                       exportBdf, exportCycles, out,      lab,      stationName, lang,        help,    version});
     }
 };
 
@@ -159,6 +165,20 @@ ParseOutcome parseStationOptions(const std::vector<std::string>& args, StationOp
     if (!names)
         return fail("--channels");
     o.channels = *names;
+    for (const QString& value : p.qt.values(p.cell)) {
+        const std::string text = value.toStdString();
+        const size_t equals = text.find('=');
+        const auto list = parseChannelList(text.substr(0, equals));
+        if (equals == std::string::npos || !list)
+            return fail("--cell LIST=ID[:NOMINAL]");
+        std::string why;
+        const auto named = parseCell(text.substr(equals + 1), why);
+        if (!named) {
+            message = "--cell " + text + ": " + why;
+            return ParseOutcome::Error;
+        }
+        o.cells.push_back({*list, *named});
+    }
     if (p.qt.isSet(p.resume)) {
         o.resume = parseChannelList(p.qt.value(p.resume).toStdString());
         if (!o.resume)

@@ -4,11 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "data/test_cell.h"
 #include "run/bench_start.h"
 
 class QTranslator;
 
 namespace klv {
+
+// --cell LIST=ID[:NOMINAL]: the cell the tests started on those channels run on.
+struct CellOption {
+    std::vector<ChannelName> channels;  // empty: every present channel
+    TestCell cell;
+};
 
 // One command line for the window and for --headless; the options mean the same in both.
 struct StationOptions {
@@ -20,6 +27,7 @@ struct StationOptions {
     std::string program;                             // a step file to apply and start
     std::vector<ChannelName> channels;               // empty: every present channel
     std::optional<std::vector<ChannelName>> resume;  // --continue: those channels (empty: all)
+    std::vector<CellOption> cells;  // in the order given; a later one names a channel's cell over an earlier
     bool autosave = false;
     std::string snapshot;  // a picture of the main window, rewritten every `every` seconds
     int every = 0;

@@ -144,6 +144,12 @@ std::string shortText(float v)
     return text;
 }
 
+std::string exactText(double v)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, v).ptr);
+}
+
 std::string dateStamp(const LocalDateTime& t)
 {
     return std::to_string(t.year) + std::to_string(t.month) + std::to_string(t.day);

@@ -22,6 +22,8 @@ std::string formatHms(long long seconds);
 // Shortest text of a single-precision value: up to seven significant digits (3.42, 119.354, 12).
 std::string shortText(float v);
 void appendShortText(std::string& out, float v);
+// Shortest text that reads back as exactly this double (2.5, 0.1, 1e-05).
+std::string exactText(double v);
 
 // The same two texts written at `at` for lines made by the million, returning their end.
 // putScaled writes at most kScaledRoom characters, and nothing (returning null) where appendNumber

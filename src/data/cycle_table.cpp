@@ -8,6 +8,7 @@
 #include "data/data_loader.h"
 #include "data/file_csv.h"
 #include "data/step_spans.h"
+#include "data/test_cell.h"
 #include "program/step_program.h"
 
 namespace klv {
@@ -67,8 +68,6 @@ void appendField(std::string& out, const std::optional<long long>& v)
     if (v)
         out += std::to_string(*v);
 }
-
-std::string cycleText(const LoadedData& data) { return cycleCsv(cycleRows(stepTotals(data))); }
 
 }  // namespace
 
@@ -168,9 +167,12 @@ std::vector<CycleRow> cycleRows(const std::vector<StepTotals>& steps)
     return rows;
 }
 
-std::string cycleCsv(const std::vector<CycleRow>& rows)
+std::string cycleCsv(const std::vector<CycleRow>& rows, std::optional<double> nominalAh)
 {
-    std::string out = std::string(kCycleHeader) + "\n";
+    std::string out = kCycleHeader;
+    if (nominalAh)
+        out += std::string(",") + kEquivalentFullCyclesHeader;
+    out += '\n';
     for (const CycleRow& r : rows) {
         out += std::to_string(r.cycle);
         appendField(out, r.start);
@@ -183,6 +185,8 @@ std::string cycleCsv(const std::vector<CycleRow>& rows)
             appendField(out, *v, "0.000");
         appendField(out, r.retention, "0.00");
         appendField(out, std::optional<double>(r.throughputAh), "0.000");
+        if (nominalAh)
+            appendField(out, std::optional<double>(equivalentFullCycles(r, *nominalAh)), "0.000");
         out += '\n';
     }
     return out;
@@ -190,7 +194,10 @@ std::string cycleCsv(const std::vector<CycleRow>& rows)
 
 bool exportCycles(const std::string& datPath, const std::string& csvPath, std::string& error)
 {
-    return writeCsvOfFile(datPath, csvPath, cycleText, error);
+    const std::optional<double> nominalAh = recordedCell(baseOfDataFile(datPath)).nominalAh;
+    return writeCsvOfFile(
+        datPath, csvPath,
+        [nominalAh](const LoadedData& data) { return cycleCsv(cycleRows(stepTotals(data)), nominalAh); }, error);
 }
 
 }  // namespace klv

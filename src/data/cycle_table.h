@@ -16,6 +16,8 @@ inline constexpr const char* kCycleHeader =
     "Charging Energy / Wh,Discharging Energy / Wh,Coulombic Efficiency / %,Energy Efficiency / %,"
     "Mean Charging Voltage / V,Mean Discharging Voltage / V,Maximum Voltage / V,Minimum Voltage / V,"
     "Discharge Capacity Retention / %,Cumulative Throughput / Ah";
+// The column after the last when the cell's nominal capacity is known.
+inline constexpr const char* kEquivalentFullCyclesHeader = "Equivalent Full Cycles / 1";
 
 enum class StepRole { Charge, Discharge, Other };
 
@@ -42,7 +44,11 @@ struct CycleRow {
     std::optional<double> meanChargeV, meanDischargeV, maxV, minV;
     std::optional<double> retention;  // %
     double throughputAh = 0;
+    bool operator==(const CycleRow&) const = default;
 };
+
+// Full charge-and-discharge cycles of the nominal capacity the throughput so far amounts to.
+inline double equivalentFullCycles(const CycleRow& row, double nominalAh) { return row.throughputAh / (2 * nominalAh); }
 
 // What a result row with its span does: its charge is mode "恒压充", its discharge the span's.
 StepRole stepRole(const StepSpan& span, const std::vector<std::string>& row);
@@ -51,9 +57,11 @@ StepRole stepRole(const StepSpan& span, const std::vector<std::string>& row);
 std::vector<StepTotals> stepTotals(const LoadedData& data);
 // One row per recorded loop pass, in ascending order.
 std::vector<CycleRow> cycleRows(const std::vector<StepTotals>& steps);
-// The header line and one line per row, LF-terminated.
-std::string cycleCsv(const std::vector<CycleRow>& rows);
-// Load FILE.dat (and its .run) and write its cycle table; false with the reason when it cannot.
+// The header line and one line per row, LF-terminated; with the cell's nominal capacity each
+// line ends in its equivalent full cycles.
+std::string cycleCsv(const std::vector<CycleRow>& rows, std::optional<double> nominalAh = std::nullopt);
+// Load FILE.dat (and its .run) and write its cycle table, with the equivalent full cycles when
+// the file's cell (FILE.cell) has a nominal capacity; false with the reason when it cannot.
 bool exportCycles(const std::string& datPath, const std::string& csvPath, std::string& error);
 
 }  // namespace klv

@@ -64,6 +64,7 @@ DataFileCopy copyDataFiles(const Station& station, int slot, const std::string& 
     DataFileCopy copy;
     copy.base = base;
     try {
+        copy.cell = station.run.slots.at(slot).cell;
         copy.dataHeader = dataHeaderLines(station, slot);
         copy.recordsWhole = copyRecords(station, slot, copy);
     } catch (const std::exception&) {
@@ -101,6 +102,9 @@ bool writeDataFiles(const DataFileCopy& copy)
         if (!dat.commit())
             return false;
     }
+    // A cell file left by an earlier test under this name would name the wrong cell.
+    if (!recordCell(copy.base, copy.cell))
+        return false;
     if (!copy.recordsWhole || copy.voltages.empty()) {
         // A result file left by an earlier test under this name would be read with these data.
         removeFile(copy.base + ".run");

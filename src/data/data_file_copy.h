@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "data/test_cell.h"
 #include "view/curve_points.h"
 
 namespace klv {
@@ -20,6 +21,7 @@ struct DataFileCopy {
     int readingCurrentScale = 1000;
     bool recordsWhole = false;             // no voltage point without its current; else the result file is removed
     std::vector<std::string> resultLines;  // result header and rows; none: no result file
+    TestCell cell;                         // written as base.cell beside the data file; none: no cell file
 };
 
 // Taken on the thread that owns the tables. A table that is not there ends the copying; what was

@@ -5,8 +5,8 @@
 
 namespace klv {
 
-bool writeCsvOfFile(const std::string& datPath, const std::string& csvPath, std::string (*text)(const LoadedData&),
-                    std::string& error)
+bool writeCsvOfFile(const std::string& datPath, const std::string& csvPath,
+                    const std::function<std::string(const LoadedData&)>& text, std::string& error)
 {
     const LoadedData data = loadDataFile(datPath);
     if (!data.complete) {

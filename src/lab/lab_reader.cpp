@@ -1,6 +1,9 @@
 #include "lab/lab_reader.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <map>
 
 #include "view/curve_scale.h"
 
@@ -11,7 +14,7 @@ namespace {
 // Times leave the database as Unix seconds; the page shows them in the reader's zone.
 const char* const kTestColumns =
     "id::text, station, device, channel, model, program, extract(epoch FROM started_at), "
-    "extract(epoch FROM ended_at), end_reason";
+    "extract(epoch FROM ended_at), end_reason, cell_id, nominal_capacity_ah";
 
 // One row of a result, read by column.
 struct Row {
@@ -44,8 +47,17 @@ void eachRow(const PgResult& r, F f)
 
 TestRow testRow(const Row& r)
 {
-    return TestRow{r.str(0), r.str(1),  r.whole(2),     r.whole(3), r.str(4),
-                   r.str(5), r.real(6), r.maybeReal(7), r.text(8)};
+    return TestRow{r.str(0),  r.str(1),       r.whole(2), r.whole(3), r.str(4),       r.str(5),
+                   r.real(6), r.maybeReal(7), r.text(8),  r.text(9),  r.maybeReal(10)};
+}
+
+// A list of test ids as a PostgreSQL array literal; the callers have checked that each is a UUID.
+std::string idArray(const std::vector<std::string>& ids)
+{
+    std::string out = "{";
+    for (const std::string& id : ids)
+        out += (out.size() > 1 ? "," : "") + id;
+    return out + "}";
 }
 
 }  // namespace
@@ -137,14 +149,73 @@ TestPage LabReader::tests(const TestFilter& f)
                             "AND ($4 = '' OR started_at >= nullif($4, '')::date) "
                             "AND ($5 = '' OR started_at < nullif($5, '')::date + 1) "
                             "AND ($6 = '' OR strpos(lower(program), lower($6)) > 0) "
+                            "AND ($9 = '' OR strpos(lower(coalesce(cell_id, '')), lower($9)) > 0) "
                             "ORDER BY started_at DESC, id LIMIT $7::int OFFSET $8::int",
                         {f.station, std::to_string(f.device), std::to_string(f.channel), f.from, f.to, f.program,
-                         std::to_string(kPageSize + 1), std::to_string(static_cast<long long>(f.page) * kPageSize)}),
+                         std::to_string(kPageSize + 1), std::to_string(static_cast<long long>(f.page) * kPageSize),
+                         f.cell}),
             [&](const Row& r) { page.tests.push_back(testRow(r)); });
     page.more = page.tests.size() > static_cast<std::size_t>(kPageSize);
     if (page.more)
         page.tests.pop_back();
     return page;
+}
+
+std::vector<CycleRow> LabReader::cycles(const std::string& id)
+{
+    std::vector<CycleRow> out;
+    eachRow(pool_.query("SELECT cycle_count, start_time_second, end_time_second, charging_capacity_ah, "
+                        "discharging_capacity_ah, charging_energy_wh, discharging_energy_wh, "
+                        "coulombic_efficiency_pct, energy_efficiency_pct, mean_charging_voltage_volt, "
+                        "mean_discharging_voltage_volt, maximum_voltage_volt, minimum_voltage_volt, "
+                        "discharge_capacity_retention_pct, cumulative_throughput_ah "
+                        "FROM cellward.cycle WHERE test_id = $1::uuid ORDER BY cycle_count",
+                        {id}),
+            [&](const Row& r) {
+                // The station's table counts test time in whole seconds.
+                const auto seconds = [&](int c) {
+                    const auto v = r.maybeReal(c);
+                    return v ? std::optional(std::llround(*v)) : std::nullopt;
+                };
+                out.push_back(CycleRow{r.whole(0), seconds(1), seconds(2), r.maybeReal(3), r.maybeReal(4),
+                                       r.maybeReal(5), r.maybeReal(6), r.maybeReal(7), r.maybeReal(8), r.maybeReal(9),
+                                       r.maybeReal(10), r.maybeReal(11), r.maybeReal(12), r.maybeReal(13), r.real(14)});
+            });
+    return out;
+}
+
+std::vector<CycleSeries> LabReader::cycleSeries(const std::vector<std::string>& ids)
+{
+    std::vector<std::string> wanted = ids;
+    for (std::string& id : wanted)
+        std::transform(id.begin(), id.end(), id.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string array = idArray(wanted);
+    std::map<std::string, CycleSeries> found;
+    eachRow(
+        pool_.query(std::string("SELECT ") + kTestColumns + " FROM cellward.test WHERE id = ANY($1::uuid[])", {array}),
+        [&](const Row& r) {
+            TestRow t = testRow(r);
+            found[t.id].test = std::move(t);
+        });
+    eachRow(pool_.query("SELECT test_id::text, json_agg(cycle_count ORDER BY cycle_count)::text, "
+                        "json_agg(discharging_capacity_ah ORDER BY cycle_count)::text, "
+                        "json_agg(discharge_capacity_retention_pct ORDER BY cycle_count)::text "
+                        "FROM cellward.cycle WHERE test_id = ANY($1::uuid[]) GROUP BY test_id",
+                        {array}),
+            [&](const Row& r) {
+                const auto it = found.find(r.str(0));
+                if (it != found.end())
+                    it->second = CycleSeries{std::move(it->second.test), r.str(1), r.str(2), r.str(3)};
+            });
+    std::vector<CycleSeries> out;
+    for (const std::string& id : wanted) {
+        const auto it = found.find(id);
+        if (it == found.end())
+            continue;
+        out.push_back(std::move(it->second));
+        found.erase(it);  // a test asked for twice is drawn once
+    }
+    return out;
 }
 
 void LabReader::samples(const std::string& id, const std::function<bool(const std::vector<SampleRow>&)>& chunk)

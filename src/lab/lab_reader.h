@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "data/cycle_table.h"
 #include "lab/lab_rows.h"
 #include "lab/pg_pool.h"
 
@@ -16,6 +17,7 @@ struct TestFilter {
     int device = 0, channel = 0;
     std::string from, to;  // dates, "2024-03-12", inclusive
     std::string program;   // text the program contains, case ignored
+    std::string cell;      // text the cell ID contains, case ignored
     int page = 0;
 };
 
@@ -29,6 +31,14 @@ struct TestPage {
 struct CurveSamples {
     long long total = 0, step = 1;
     std::vector<double> time, voltage, current;
+};
+
+// Discharge capacity and retention per cycle of one test, for drawing several tests together:
+// JSON arrays of numbers (null where empty), in cycle order, as the database makes them, so a
+// hundred tests of a thousand cycles are a hundred rows to pass on, not a hundred thousand.
+struct CycleSeries {
+    TestRow test;
+    std::string cycle = "[]", dischargeAh = "[]", retention = "[]";
 };
 
 // One sample in the Battery Data Format's columns.
@@ -56,6 +66,10 @@ public:
     std::vector<StepResultRow> stepResults(const std::string& id);
     CurveSamples curve(const std::string& id, int width);
     TestPage tests(const TestFilter& filter);
+    // The cycle table as the station made it, in cycle order.
+    std::vector<CycleRow> cycles(const std::string& id);
+    // The tests of `ids` that exist, in the order asked, each with its cycles.
+    std::vector<CycleSeries> cycleSeries(const std::vector<std::string>& ids);
     // Every sample of the test in order, handed over kSampleChunk at a time; the callback
     // returns false to stop (the reader has gone).
     void samples(const std::string& id, const std::function<bool(const std::vector<SampleRow>&)>& chunk);

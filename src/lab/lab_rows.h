@@ -32,6 +32,8 @@ struct TestRow {
     double startedAt = 0;  // Unix seconds
     std::optional<double> endedAt;
     std::optional<std::string> endReason;
+    std::optional<std::string> cellId;
+    std::optional<double> nominalCapacity;  // Ah
 };
 
 struct StepResultRow {

@@ -1,5 +1,7 @@
 #include "lab/lab_sender.h"
 
+#include <map>
+
 #include "common/screen_text.h"
 
 #include "lab/outbox_row.h"
@@ -11,12 +13,51 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const std::vector<std::string> kTestColumns = {"id", "station", "device", "channel", "model", "program", "started_at"};
+const std::vector<std::string> kTestColumns = {
+    "id", "station", "device", "channel", "model", "program", "started_at", "cell_id", "nominal_capacity_ah"};
 const std::vector<std::string> kSampleColumns = {
     "test_id",     "seq",        "test_time_second", "unix_time_second", "voltage_volt",  "current_ampere",
     "cycle_count", "step_count", "step_index",       "step_capacity_ah", "step_energy_wh"};
-const std::vector<std::string> kResultColumns = {"test_id",     "cycle",     "step",   "mode",
-                                                 "capacity_ah", "energy_wh", "seconds"};
+const std::vector<std::string> kResultColumns = {"test_id",     "cycle",     "step",    "mode",
+                                                 "capacity_ah", "energy_wh", "seconds", "early_end"};
+const std::vector<std::string> kCycleColumns = {"test_id",
+                                                "cycle_count",
+                                                "start_time_second",
+                                                "end_time_second",
+                                                "charging_capacity_ah",
+                                                "discharging_capacity_ah",
+                                                "charging_energy_wh",
+                                                "discharging_energy_wh",
+                                                "coulombic_efficiency_pct",
+                                                "energy_efficiency_pct",
+                                                "mean_charging_voltage_volt",
+                                                "mean_discharging_voltage_volt",
+                                                "maximum_voltage_volt",
+                                                "minimum_voltage_volt",
+                                                "discharge_capacity_retention_pct",
+                                                "cumulative_throughput_ah"};
+
+// A cycle's row is sent whenever it changes: the latest one stands.
+std::string cycleUpdate()
+{
+    std::string sql = "ON CONFLICT (test_id, cycle_count) DO UPDATE SET ";
+    for (size_t c = 2; c < kCycleColumns.size(); ++c)
+        sql += (c > 2 ? ", " : "") + kCycleColumns[c] + " = EXCLUDED." + kCycleColumns[c];
+    return sql;
+}
+
+// One statement may not update a row twice: of a cycle's rows in a segment the last goes.
+std::vector<PgParams> latestCycles(std::vector<PgParams> rows)
+{
+    std::map<std::pair<PgParam, PgParam>, size_t> last;
+    for (size_t i = 0; i < rows.size(); ++i)
+        last[{rows[i][0], rows[i][1]}] = i;
+    std::vector<PgParams> kept;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (last[{rows[i][0], rows[i][1]}] == i)
+            kept.push_back(std::move(rows[i]));
+    return kept;
+}
 const std::vector<std::string> kChannelColumns = {
     "station",     "device",    "channel", "state",     "status",  "voltage_volt", "current_ampere",
     "capacity_ah", "energy_wh", "step",    "loop_pass", "running", "test_id",      "updated_at"};
@@ -233,8 +274,8 @@ void LabSender::sendFailed(const std::string& why, Clock::time_point now)
     status_.sendError = why;
 }
 
-// One transaction for the rows of one segment: tests before the samples and results that
-// refer to them, ends last. Samples go by COPY, the quickest way in; a segment the database
+// One transaction for the rows of one segment: tests before the samples, results and cycles
+// that refer to them, ends last. Samples go by COPY, the quickest way in; a segment the database
 // already holds in part (sent again after a crash or a continue) makes that fail as a whole,
 // and the keyed inserts, which a replay doubles nothing with, take the segment instead.
 bool LabSender::sendRows(const std::vector<std::string>& lines)
@@ -247,9 +288,11 @@ bool LabSender::sendRows(const std::vector<std::string>& lines)
         auto& into = row->kind == RowKind::Test     ? rows.tests
                      : row->kind == RowKind::Sample ? rows.samples
                      : row->kind == RowKind::Result ? rows.results
+                     : row->kind == RowKind::Cycle  ? rows.cycles
                                                     : rows.ends;
         into.push_back(std::move(row->fields));
     }
+    rows.cycles = latestCycles(std::move(rows.cycles));
     if (sendTransaction(rows, true))
         return true;
     if (failedState_ != "23505" || !db_.connected())
@@ -278,6 +321,8 @@ bool LabSender::sendTransaction(const SegmentRows& rows, bool copySamples)
     else
         insert("cellward.sample", kSampleColumns, rows.samples);
     insert("cellward.step_result", kResultColumns, rows.results);
+    if (ok && !rows.cycles.empty())
+        check(db_.insertRows("cellward.cycle", kCycleColumns, rows.cycles, cycleUpdate()));
     for (const PgParams& end : rows.ends)
         if (ok)
             check(db_.exec("UPDATE cellward.test SET ended_at = $2, end_reason = $3 WHERE id = $1", end));

@@ -69,7 +69,7 @@ private:
     void connectIfDue(std::chrono::steady_clock::time_point now);
     void sendSegments(std::chrono::steady_clock::time_point now);
     struct SegmentRows {
-        std::vector<PgParams> tests, samples, results, ends;
+        std::vector<PgParams> tests, samples, results, cycles, ends;
     };
     bool sendRows(const std::vector<std::string>& lines);
     bool sendTransaction(const SegmentRows& rows, bool copySamples);

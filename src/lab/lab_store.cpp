@@ -15,6 +15,7 @@
 #include "platform/file_replacement.h"
 #include "program/step_program.h"
 #include "run/backup_files.h"
+#include "run/live_cycles.h"
 #include "run/result_rows.h"
 #include "station.h"
 #include "version.h"
@@ -81,6 +82,30 @@ std::string programText(const Station& station, int slot)
     return text;
 }
 
+PgParam numberParam(const std::optional<double>& v) { return v ? PgParam(exactText(*v)) : PgParam(); }
+PgParam numberParam(const std::optional<long long>& v) { return v ? PgParam(std::to_string(*v)) : PgParam(); }
+
+// A cycle's row in the columns of cellward.cycle, each number exactly as computed.
+PgParams cycleParams(const std::string& testId, const CycleRow& r)
+{
+    PgParams row{testId, std::to_string(r.cycle), numberParam(r.start), numberParam(r.end)};
+    for (const auto* v : {&r.chargeAh, &r.dischargeAh, &r.chargeWh, &r.dischargeWh, &r.coulombic, &r.energyEfficiency,
+                          &r.meanChargeV, &r.meanDischargeV, &r.maxV, &r.minV, &r.retention})
+        row.push_back(numberParam(*v));
+    row.push_back(exactText(r.throughputAh));
+    return row;
+}
+
+// A step result as the database keeps it; earlyEnd empty: the step ended normally.
+struct StepResultPost {
+    std::string cycle, step, mode, capacity, energy, seconds;
+    std::string earlyEnd;
+    PgParams params(const std::string& testId) const
+    {
+        return {testId, cycle, step, mode, capacity, energy, seconds, earlyEnd.empty() ? PgParam() : PgParam(earlyEnd)};
+    }
+};
+
 std::vector<std::string> cellsOf(const TextGrid& grid, int row)
 {
     std::vector<std::string> cells;
@@ -107,6 +132,7 @@ void LabStore::testStarted(int slot, bool continued)
     SlotLab& lab = slots_.at(slot);
     postWaiting(slot);  // the last test's final rows; its backups are being replaced
     lab.spans.clear();
+    lab.cycles.clear();
     lab.testId.clear();
     lab.end.reset();
     lab.startedAt = timestampOf(epochOf(station_.clock.now()));
@@ -128,9 +154,11 @@ void LabStore::postTestRow(int slot)
     const SlotLab& lab = slots_.at(slot);
     const int d = deviceOfSlot(slot), n = channelOfSlot(slot);
     const DeviceEntry& device = station_.link.devices.at(d);
+    const TestCell& cell = station_.run.slots.at(slot).cell;
     sender_->post({encodeRow({RowKind::Test,
                               {lab.testId, config_.station, std::to_string(device.busAddress + 1),
-                               std::to_string(n + 1), device.modelName, programText(station_, slot), lab.startedAt}})});
+                               std::to_string(n + 1), device.modelName, programText(station_, slot), lab.startedAt,
+                               cell.id.empty() ? PgParam() : PgParam(cell.id), numberParam(cell.nominalAh)}})});
 }
 
 // The backups are on the curves and in the results table again: all of it goes once more, and
@@ -148,12 +176,14 @@ void LabStore::postBackups(int slot)
     postRecorded(slot);
 }
 
-// Every ended step's result and every sample on the curves; the row of a step still running is
-// not one of them.
+// Every ended step's result, every cycle's row and every sample on the curves; the row of a
+// step still running is not one of them.
 void LabStore::postRecorded(int slot)
 {
     for (int row = 1; row <= static_cast<int>(slots_.at(slot).spans.size()); ++row)
         postResult(slot, row);
+    slots_.at(slot).cycles.clear();
+    sender_->post(changedCycles(slot));
     const int points = station_.ui.graphs.at(deviceOfSlot(slot)).DpCnt(2 * channelOfSlot(slot));
     for (int i = 0; i < points; ++i)
         postSample(slot, i, {});
@@ -199,6 +229,9 @@ void LabStore::stepCompleted(int slot, int row)
                   lab.spans.empty() ? 0 : lab.spans.back().endSeconds, span))
         lab.spans.push_back(span);
     lab.waitingResults.push_back(row);
+    // Now, while the curves and the results table are this test's; posted with the result.
+    for (std::string& line : changedCycles(slot))
+        lab.waitingCycles.push_back(std::move(line));
 }
 
 void LabStore::testEnded(int slot, bool finished)
@@ -219,9 +252,25 @@ void LabStore::postResult(int slot, int row)
     const auto seconds = stepTimeSeconds(grid.at(row, 5));
     if (lab.testId.empty() || !seconds)
         return;
-    sender_->post({encodeRow({RowKind::Result,
-                              {lab.testId, grid.at(row, 0), grid.at(row, 1), grid.at(row, 2), grid.at(row, 3),
-                               grid.at(row, 4), std::to_string(*seconds)}})});
+    const StepResultPost result{grid.at(row, 0), grid.at(row, 1), grid.at(row, 2),
+                                grid.at(row, 3), grid.at(row, 4), std::to_string(*seconds)};
+    sender_->post({encodeRow({RowKind::Result, result.params(lab.testId)})});
+}
+
+// The lines of the test's cycle rows that changed since they were last computed, computed as
+// --export-cycles computes them from the saved file.
+std::vector<std::string> LabStore::changedCycles(int slot)
+{
+    SlotLab& lab = slots_.at(slot);
+    std::vector<std::string> lines;
+    if (lab.testId.empty())
+        return lines;
+    std::vector<CycleRow> rows = liveCycleRows(station_, slot);
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (i >= lab.cycles.size() || !(rows[i] == lab.cycles[i]))
+            lines.push_back(encodeRow({RowKind::Cycle, cycleParams(lab.testId, rows[i])}));
+    lab.cycles = std::move(rows);
+    return lines;
 }
 
 // Curve point `index` of the slot as a sample, in the data file's own number texts; a live one
@@ -231,9 +280,12 @@ void LabStore::postWaiting(int slot)
     SlotLab& lab = slots_.at(slot);
     for (int row : lab.waitingResults)
         postResult(slot, row);
+    if (!lab.waitingCycles.empty())
+        sender_->post(std::move(lab.waitingCycles));
     for (const WaitingSample& sample : lab.waitingSamples)
         postSample(slot, sample.index, sample.live);
     lab.waitingResults.clear();
+    lab.waitingCycles.clear();
     lab.waitingSamples.clear();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/cycle_table.h"
 #include "data/step_spans.h"
 #include "lab/lab_config.h"
 #include "lab/lab_sender.h"
@@ -60,6 +61,8 @@ private:
         // Recorded, but not yet synced in the backups: they go to the outbox after the sync.
         std::vector<WaitingSample> waitingSamples;
         std::vector<int> waitingResults;
+        std::vector<std::string> waitingCycles;  // outbox lines
+        std::vector<CycleRow> cycles;            // the cycle rows as last computed
     };
     void postWaiting(int slot);
     void postTestRow(int slot);
@@ -68,6 +71,7 @@ private:
     void replayDropped(const LinkStatus& status);
     void postSample(int slot, int index, const Live& live);
     void postResult(int slot, int row);
+    std::vector<std::string> changedCycles(int slot);
     void postChannels();
     void showLink(const LinkStatus& status);
     static std::string statusText(const LinkStatus& status);

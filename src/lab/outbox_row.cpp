@@ -6,16 +6,25 @@ std::size_t fieldCount(RowKind kind)
 {
     switch (kind) {
     case RowKind::Test:
-        return 7;
+        return 9;
     case RowKind::Sample:
         return 11;
     case RowKind::Result:
-        return 7;
+        return 8;
+    case RowKind::Cycle:
+        return 16;
     case RowKind::TestEnd:
         return 3;
     }
     return 0;
 }
+
+namespace {
+
+// The fields of a kind before the cell and early-end columns came.
+std::size_t olderFieldCount(RowKind kind) { return kind == RowKind::Test || kind == RowKind::Result ? 7 : 0; }
+
+}  // namespace
 
 std::string encodeRow(const OutboxRow& row)
 {
@@ -87,6 +96,8 @@ std::optional<OutboxRow> decodeRow(std::string_view line)
         if (isNull && escaped != 'N')
             return std::nullopt;
     }
+    if (row.fields.size() == olderFieldCount(row.kind))
+        row.fields.resize(expected);
     if (row.fields.size() != expected)
         return std::nullopt;
     return row;

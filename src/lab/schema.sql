@@ -1,5 +1,7 @@
--- Lab store schema, version 1. Agreed between the station's lab store (issue 19) and klv-lab
--- (issue 20). Columns may be added; none renamed or removed without a version step.
+-- Lab store schema, written by the stations and read by klv-lab. Columns may be added; none
+-- renamed or removed without a version step. Each "-- version N" section below brings a
+-- database from version N-1 to N: a new database runs them all, an older one the rest.
+-- version 1
 CREATE SCHEMA IF NOT EXISTS cellward;
 
 CREATE TABLE cellward.schema_version (
@@ -73,3 +75,37 @@ CREATE TABLE cellward.step_result (
 );
 
 INSERT INTO cellward.schema_version (version) VALUES (1);
+
+-- version 2
+-- The cycle table of each test, one row per cycle as --export-cycles writes it; NULL where
+-- the CSV cell is empty.
+CREATE TABLE cellward.cycle (
+    test_id                          uuid NOT NULL REFERENCES cellward.test(id),
+    cycle_count                      integer NOT NULL,
+    start_time_second                double precision,
+    end_time_second                  double precision,
+    charging_capacity_ah             double precision,
+    discharging_capacity_ah          double precision,
+    charging_energy_wh               double precision,
+    discharging_energy_wh            double precision,
+    coulombic_efficiency_pct         double precision,
+    energy_efficiency_pct            double precision,
+    mean_charging_voltage_volt       double precision,
+    mean_discharging_voltage_volt    double precision,
+    maximum_voltage_volt             double precision,
+    minimum_voltage_volt             double precision,
+    discharge_capacity_retention_pct double precision,
+    cumulative_throughput_ah         double precision NOT NULL,
+    PRIMARY KEY (test_id, cycle_count)
+);
+
+-- The cell a test ran on, when the operator named it.
+ALTER TABLE cellward.test
+    ADD COLUMN cell_id text CHECK (char_length(cell_id) BETWEEN 1 AND 64),  -- NULL when none
+    ADD COLUMN nominal_capacity_ah double precision CHECK (nominal_capacity_ah > 0);  -- NULL when none
+CREATE INDEX test_cell ON cellward.test (cell_id);
+
+-- NULL: the step ended normally; else why the unit ended it early.
+ALTER TABLE cellward.step_result ADD COLUMN early_end text;
+
+UPDATE cellward.schema_version SET version = 2;

@@ -30,6 +30,15 @@ int versionIn(PgConnection& db, std::string& message)
     return version.isNull(0, 0) ? 0 : std::stoi(version.value(0, 0));
 }
 
+// The script's sections after version FROM: the whole script for an empty database.
+std::string upgradeFrom(int from)
+{
+    const std::string& script = schemaScript();
+    const std::string marker = "-- version " + std::to_string(from + 1) + "\n";
+    const size_t at = script.find(marker);
+    return at == std::string::npos ? std::string() : script.substr(at);
+}
+
 MigrationResult checked(int version, std::string message)
 {
     MigrationResult r;
@@ -39,8 +48,6 @@ MigrationResult checked(int version, std::string message)
     } else if (version > kSchemaVersion) {
         r.message = "实验室库的架构 cellward 是第 " + std::to_string(version) + " 版, 本程序只认得第 " +
                     std::to_string(kSchemaVersion) + " 版: 请升级本程序";
-    } else if (version < kSchemaVersion) {
-        r.message = "实验室库的架构 cellward 版本未知 (" + std::to_string(version) + ")";
     } else {
         r.ok = true;
     }
@@ -59,23 +66,27 @@ MigrationResult migrate(PgConnection& db)
 {
     std::string message;
     const int version = versionIn(db, message);
-    if (version != 0)
+    if (version < 0 || version >= kSchemaVersion)
         return checked(version, message);
 
     db.exec("BEGIN");
     db.exec("SELECT pg_advisory_xact_lock($1::bigint)", {kLockKey});
     const int again = versionIn(db, message);
-    if (again != 0) {
+    if (again < 0 || again >= kSchemaVersion) {
         db.exec("ROLLBACK");
         return checked(again, message);
     }
-    PgResult made = db.execScript(schemaScript());
+    PgResult made = db.execScript(upgradeFrom(again));
     if (!made.ok()) {
         db.exec("ROLLBACK");
         MigrationResult r;
-        r.message = made.sqlState() == kInsufficientPrivilege
-                        ? "实验室库里没有架构 cellward, 本站的角色也无权创建它: 请管理员先建好 (见 README)"
-                        : "实验室库建立架构 cellward 失败: " + made.error();
+        if (made.sqlState() != kInsufficientPrivilege)
+            r.message = "实验室库建立架构 cellward 失败: " + made.error();
+        else if (again == 0)
+            r.message = "实验室库里没有架构 cellward, 本站的角色也无权创建它: 请管理员先建好 (见 README)";
+        else
+            r.message = "实验室库的架构 cellward 是第 " + std::to_string(again) +
+                        " 版, 本站的角色无权升级它: 请管理员升级 (见 README)";
         return r;
     }
     PgResult committed = db.exec("COMMIT");
@@ -85,7 +96,7 @@ MigrationResult migrate(PgConnection& db)
         return r;
     }
     MigrationResult r = checked(kSchemaVersion, "");
-    r.created = true;
+    r.created = again == 0;
     return r;
 }
 

@@ -7,7 +7,7 @@ namespace klv::lab {
 class PgConnection;
 
 // The schema version this program writes and reads.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 // The schema script, embedded in the program at build time.
 const std::string& schemaScript();
@@ -19,8 +19,9 @@ struct MigrationResult {
     std::string message;   // why it is not ok, one line for the operator
 };
 
-// Makes sure the database holds the schema at kSchemaVersion: creates it when absent and the
-// role may, and refuses a newer version. Two stations migrating at once make it once.
+// Makes sure the database holds the schema at kSchemaVersion: creates it when absent, upgrades
+// an older one in place (every row kept) when the role may, and refuses a newer version. Two
+// stations migrating at once make or upgrade it once.
 MigrationResult migrate(PgConnection& db);
 
 }  // namespace klv::lab

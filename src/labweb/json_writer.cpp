@@ -112,6 +112,13 @@ JsonWriter& JsonWriter::value(bool flag)
     return *this;
 }
 
+JsonWriter& JsonWriter::numbersJson(std::string_view json)
+{
+    separate();
+    out_ += json;
+    return *this;
+}
+
 JsonWriter& JsonWriter::null()
 {
     separate();

@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "lab/lab_reader.h"
+#include "labweb/api_answers.h"
 #include "labweb/bdf_csv.h"
 #include "labweb/json_writer.h"
 #include "labweb/lab_server.h"
@@ -10,11 +11,6 @@
 namespace klv {
 
 namespace {
-
-// With the charset named, httplib leaves the body uncompressed: Debian's build would answer a
-// browser's "br" with Brotli at its slowest setting, seconds for the overview of a full lab.
-constexpr const char* kJson = "application/json; charset=utf-8";
-constexpr const char* kTestId = "([0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12})";
 
 long long number(const httplib::Request& req, const char* name, long long fallback)
 {
@@ -34,41 +30,12 @@ void channelFilter(const std::string& text, lab::TestFilter& f)
         std::from_chars(text.data() + dash + 1, text.data() + text.size(), f.channel);
 }
 
-void writeTest(JsonWriter& w, const lab::TestRow& t)
-{
-    w.key("id").value(t.id).key("station").value(t.station).key("device").value(t.device);
-    w.key("channel").value(t.channel).key("model").value(t.model).key("program").value(t.program);
-    w.key("started_at").value(t.startedAt).key("ended_at").value(t.endedAt).key("end_reason").value(t.endReason);
-}
-
 void writeNumbers(JsonWriter& w, const char* name, const std::vector<double>& xs)
 {
     w.key(name).beginArray();
     for (const double x : xs)
         w.value(x);
     w.endArray();
-}
-
-// A failed read is the database's fault, not the asker's: 503, and the page says so (the reason
-// is in the log of the live poller, which fails alike).
-constexpr const char* kUnreachable = R"({"error":"database unreachable"})";
-
-void unreachable(httplib::Response& res)
-{
-    res.status = 503;
-    res.set_content(kUnreachable, kJson);
-}
-
-template <typename F>
-httplib::Server::Handler guarded(F f)
-{
-    return [f](const httplib::Request& req, httplib::Response& res) {
-        try {
-            f(req, res);
-        } catch (const lab::PgReadError&) {
-            unreachable(res);
-        }
-    };
 }
 
 }  // namespace
@@ -88,6 +55,7 @@ void LabServer::routeApi()
                   f.from = req.get_param_value("from");
                   f.to = req.get_param_value("to");
                   f.program = req.get_param_value("program");
+                  f.cell = req.get_param_value("cell");
                   f.page = static_cast<int>(std::max(0LL, number(req, "page", 0)));
                   const lab::TestPage page = reader_.tests(f);
                   JsonWriter w;
@@ -148,6 +116,7 @@ void LabServer::routeApi()
                       "text/csv; charset=utf-8",
                       [this, id, slot](size_t, httplib::DataSink& sink) { return streamBdf(id, sink); });
               }));
+    routeCycles(kTestId);
 }
 
 // Read a chunk of samples at a time, each chunk a query of its own: a week-long test never sits

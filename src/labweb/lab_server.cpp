@@ -24,7 +24,10 @@ void sendAsset(httplib::Response& res, const std::string& name)
 }
 
 // Pages a person opens get the login form with their 401; everything else a short text.
-bool isPage(const std::string& path) { return !path.starts_with("/api/") && !path.ends_with("/bdf"); }
+bool isPage(const std::string& path)
+{
+    return !path.starts_with("/api/") && !path.ends_with("/bdf") && !path.ends_with(".csv");
+}
 
 void refuse(httplib::Response& res, int status, const char* text)
 {
@@ -145,6 +148,7 @@ void LabServer::routePages()
     http_.Get("/", page("index.html"));
     http_.Get("/tests", page("tests.html"));
     http_.Get(R"(/tests/[0-9a-fA-F-]{36})", page("test.html"));
+    http_.Get("/compare", page("compare.html"));
     http_.Get("/login", page("login.html"));
     http_.Get(R"(/assets/([a-z]+\.(js|css|svg)))",
               [](const httplib::Request& req, httplib::Response& res) { sendAsset(res, req.matches[1]); });

@@ -17,7 +17,8 @@ class LabReader;
 }
 class LiveState;
 
-// The lab page's HTTP side: pages and their files, the JSON the pages read, the BDF download.
+// The lab page's HTTP side: pages and their files, the JSON the pages read, the BDF and cycle
+// table downloads.
 // Read-only: no route writes to the database. httplib answers each request on a thread of its
 // pool; handlers read the live state (under its lock) or borrow a connection from the reader.
 // While the database cannot be read, every API answers 503 {"error":"database unreachable"}.
@@ -29,6 +30,8 @@ public:
     // Retry-After of the 503 beyond them.
     static constexpr int kMaxDownloads = 4;
     static constexpr int kDownloadRetrySeconds = 10;
+    // Tests drawn together on the compare view at most.
+    static constexpr std::size_t kMaxCompared = 100;
 
     LabServer(lab::LabReader& reader, const LiveState& live, AccessGate gate, HostCheck hosts);
 
@@ -40,6 +43,7 @@ public:
 private:
     void routePages();
     void routeApi();
+    void routeCycles(const std::string& testPath);
     httplib::Server::HandlerResponse admit(const httplib::Request& req, httplib::Response& res);
     bool throttled(const httplib::Request& req, httplib::Response& res);
     bool checkToken(const httplib::Request& req, httplib::Response& res);

@@ -1,6 +1,7 @@
 #include "run/channel_ops.h"
 
 #include <string>
+#include <utility>
 
 #include "common/format.h"
 #include "common/logs.h"
@@ -65,6 +66,9 @@ void startChannel(Station& station, int slot)
     run.backupBase = backupBaseName(station, slot);
     createBackupFiles(station, slot);
     recordTestUnit(run.backupBase, unitOfSlot(station, slot));
+    run.cell = std::exchange(run.cellToStart, {});
+    if (!recordCell(run.backupBase, run.cell))
+        klvLog(station, "无法写入 " + cellFilePath(run.backupBase));
     if (station.lab)
         station.lab->testStarted(slot, false);
 }
@@ -86,6 +90,7 @@ void continueChannel(Station& station, int slot)
     if (backups.base.empty())
         return;  // no test of this unit to take up
     const std::string& base = backups.base;
+    run.cell = recordedCell(base);
 
     const RestoreOutcome program = restoreSamples(station, slot, base + ".bk0");
     if (program == RestoreOutcome::Unreadable)

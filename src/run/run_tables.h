@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/text_grid.h"
+#include "data/test_cell.h"
 #include "link/registry.h"
 #include "program/program_tables.h"
 
@@ -34,6 +35,8 @@ struct RunSlot {
     bool voltageError = false;
     bool currentError = false;
     std::string backupBase;  // empty: no backup files
+    TestCell cell;           // the cell of the slot's test, current or last; kept as backupBase + ".cell"
+    TestCell cellToStart;    // named for the slot's next start, which takes it
     // Backup lines the disk refused, in order, written ahead of the next ones (backup_files.h).
     std::vector<std::string> unwrittenSamples, unwrittenResults;
     bool backupFailing = false;   // the failure has been said; said again after the next success

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -9,6 +10,7 @@
 #include "run/live_cycles.h"
 #include "run/result_rows.h"
 #include "station.h"
+#include "ui/cell_field.h"
 #include "ui/curve_graph_widget.h"
 #include "ui/text_grid_widget.h"
 
@@ -38,11 +40,15 @@ DetailPage::DetailPage(Station& station, QWidget* parent) : QWidget(parent), sta
     gridCycles_->setFixedHeight(4 * gridCycles_->verticalHeader()->defaultSectionSize() + 8 +
                                 gridCycles_->horizontalHeader()->sizeHint().height());
 
+    lblCell_ = new QLabel;
+    lblCell_->setObjectName(QStringLiteral("lblCell"));
+
     auto* tables = new QHBoxLayout;
     tables->addWidget(gridRun_, 1);
     tables->addWidget(gridList_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 4);
+    layout->addWidget(lblCell_);
     layout->addWidget(graphStack_, 1);
     layout->addLayout(tables);
     layout->addWidget(gridCycles_);
@@ -64,6 +70,7 @@ void DetailPage::showChannel(int d, int n)
     gridList_->gridModel().setGrid(&run.gridList);
     cycleResultRows_ = -1;
     refreshCycles();
+    refreshCell();
 }
 
 void DetailPage::refresh()
@@ -73,6 +80,15 @@ void DetailPage::refresh()
     gridRun_->gridModel().refresh();
     gridList_->gridModel().refresh();
     refreshCycles();
+    refreshCell();
+}
+
+void DetailPage::refreshCell()
+{
+    const QString cell = cellText(station_.run.slots[slot_].cell);
+    if (lblCell_->text() != cell)
+        lblCell_->setText(cell);
+    lblCell_->setVisible(!cell.isEmpty());
 }
 
 void DetailPage::refreshCycles()

@@ -5,6 +5,7 @@
 
 #include "common/text_grid.h"
 
+class QLabel;
 class QStackedWidget;
 
 namespace klv {
@@ -13,7 +14,7 @@ struct Station;
 class CurveGraphWidget;
 class TextGridWidget;
 
-// The channel detail page: the device graphs stacked, and the step table, step results and
+// The channel detail page: the test's cell, the device graphs stacked, and the step table, step results and
 // cycle table so far of the channel in front. The cycle table is worked out again only when a
 // step ends (a result row is added), not at every refresh.
 class DetailPage : public QWidget {
@@ -32,10 +33,12 @@ Q_SIGNALS:
 
 private:
     void refreshCycles();
+    void refreshCell();
 
     Station& station_;
     std::array<CurveGraphWidget*, 6> graphs_{};
     QStackedWidget* graphStack_ = nullptr;
+    QLabel* lblCell_ = nullptr;  // the test's cell, hidden when it names none
     TextGridWidget* gridRun_ = nullptr;
     TextGridWidget* gridList_ = nullptr;
     TextGridWidget* gridCycles_ = nullptr;

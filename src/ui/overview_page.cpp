@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "station.h"
+#include "ui/cell_field.h"
 #include "ui/mach_widget.h"
 #include "ui/qt_colour.h"
 #include "ui/text_grid_widget.h"
@@ -201,8 +202,14 @@ void OverviewPage::focusTile(TilePlace at)
 
 void OverviewPage::refresh()
 {
-    for (MachWidget* mach : machs_)
-        mach->refresh();
+    for (int d = 0; d < kMaxDevices; ++d) {
+        machs_[d]->refresh();
+        for (int n = 0; n < kChannelsPerDevice; ++n) {
+            const QString cell = cellText(station_.run.slots[slotOf(d, n)].cell);
+            if (machs_[d]->tile(n)->toolTip() != cell)
+                machs_[d]->tile(n)->setToolTip(cell);
+        }
+    }
     // Tab comes back to the tile a click gave the focus, else to the first whose channel exists.
     for (int d = 0; d < kMaxDevices; ++d)
         for (int n = 0; n < kChannelsPerDevice; ++n)

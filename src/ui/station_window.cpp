@@ -26,6 +26,7 @@
 #include "ui/about_dialog.h"
 #include "ui/brand_icon.h"
 #include "ui/calibration_dialog.h"
+#include "ui/cell_field.h"
 #include "ui/connect_progress.h"
 #include "ui/context_menu_access.h"
 #include "ui/data_viewer_window.h"
@@ -166,7 +167,15 @@ void StationWindow::wireMenus()
         connect(
             o.action, &QAction::triggered, this,
             [this, op = o.op, scope = o.scope] {
+                // A single channel's start names its cell; a device's or a selection's name none.
+                const bool namesCell = op == ChannelOp::Start && scope == OpScope::Channel &&
+                                       !confirmationText(station_, op, scope).empty();
+                const int slot = slotOf(station_.ui.currentDevice, station_.ui.selectedChannel);
+                if (namesCell && !askCellToStart(station_, slot))
+                    return;
                 runMenuOp(station_, op, scope);
+                if (namesCell)
+                    station_.run.slots[slot].cellToStart = {};  // taken by the start, or not wanted
                 refreshView();
             },
             Qt::QueuedConnection);

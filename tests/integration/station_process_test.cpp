@@ -54,6 +54,16 @@ TEST(StationProcessTest, CommandLineAnswersWithoutADisplay)
         {{"--channels", "9-9"}, 64, "bad option --channels"},
         {{"--headless", "--home", "/tmp"}, 64, "needs a port"},
         {{"--home", "/tmp"}, 1, "no display"},
+        {{"--cell", "1-1"}, 64, "bad option --cell"},
+        {{"--cell", "9-9=B1"}, 64, "bad option --cell"},
+        {{"--cell", "1-1="}, 64, "1 到 64 个字符"},
+        {{"--cell", "1-1=" + QString(65, 'x')}, 64, "1 到 64 个字符"},
+        {{"--cell", "1-1=B1:0"}, 64, "大于 0"},
+        {{"--cell", "1-1=B1:2.5Ah"}, 64, "大于 0"},
+        // 64 characters of three bytes each are still 64 characters.
+        {{"--cell", "1-1,2-1=" + QString(64, QChar(0x7535)) + ":2.5", "--headless", "--home", "/tmp"},
+         64,
+         "needs a port"},
     };
     for (const auto& c : cases) {
         const Outcome o = station(c.args);

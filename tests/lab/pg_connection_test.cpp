@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 
 #include "lab/pg_connection.h"
 #include "lab/schema_migration.h"
@@ -70,11 +72,54 @@ TEST(LabConnection, MigrationMakesTheSchemaOnceAndRefusesWhatItCannotUse)
     EXPECT_FALSE(refused.ok);
     EXPECT_NE(refused.message.find("无权创建"), std::string::npos) << refused.message;
 
-    ASSERT_TRUE(second.exec("UPDATE cellward.schema_version SET version = $1", {"2"}).ok());
+    ASSERT_TRUE(second.exec("UPDATE cellward.schema_version SET version = $1", {"3"}).ok());
     const MigrationResult newer = migrate(second);
     EXPECT_FALSE(newer.ok);
-    EXPECT_EQ(newer.version, 2);
-    EXPECT_NE(newer.message.find("第 2 版"), std::string::npos) << newer.message;
+    EXPECT_EQ(newer.version, 3);
+    EXPECT_NE(newer.message.find("第 3 版"), std::string::npos) << newer.message;
+}
+
+// A version-1 database with a row in every table is brought to the current version in place:
+// every row kept, the new columns empty, the cycle table and the cell columns usable.
+TEST(LabConnection, AnOlderSchemaIsUpgradedInPlaceWithEveryRowKept)
+{
+    PgServer server;
+    ASSERT_EQ(server.failure(), "");
+    PgConnection db;
+    open(db, server.uri());
+    std::ifstream file(KLV_SOURCE_DIR "/tests/lab/data/schema_v1.sql");
+    const std::string v1{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const PgResult made = db.execScript(v1);
+    ASSERT_TRUE(made.ok()) << made.error();
+    const std::string id = "'6f1d2c3b-0000-4000-8000-000000000001'";
+    for (const std::string& sql : {
+             std::string("INSERT INTO cellward.station VALUES ('A', 'h', '1.0.0', now())"),
+             "INSERT INTO cellward.test VALUES (" + id + ", 'A', 1, 2, 'TAL-M3', 'p', now(), NULL, NULL)",
+             "INSERT INTO cellward.channel_state VALUES ('A', 1, 2, 'running', '放电', 3.7, -1, 0.5, 1.8, 1, 1, "
+             "true, " +
+                 id + ", now())",
+             "INSERT INTO cellward.sample VALUES (" + id + ", 0, 1, NULL, 3.7, -1, 1, 1, 1, 0.1, 0.4)",
+             "INSERT INTO cellward.step_result VALUES (" + id + ", 1, 1, '恒流放', 0.5, 1.8, 600)",
+         })
+        ASSERT_TRUE(db.exec(sql).ok()) << sql;
+
+    const MigrationResult up = migrate(db);
+    EXPECT_TRUE(up.ok && !up.created && up.version == kSchemaVersion) << up.message;
+    const PgResult kept = db.exec(
+        "SELECT (SELECT count(*) FROM cellward.station), (SELECT status FROM cellward.channel_state),"
+        " (SELECT program FROM cellward.test WHERE cell_id IS NULL AND nominal_capacity_ah IS NULL),"
+        " (SELECT voltage_volt FROM cellward.sample),"
+        " (SELECT mode FROM cellward.step_result WHERE early_end IS NULL)");
+    ASSERT_TRUE(kept.ok()) << kept.error();
+    const std::vector<std::string> expected = {"1", "放电", "p", "3.7", "恒流放"};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(kept.value(0, c), expected[size_t(c)]) << c;
+    EXPECT_TRUE(db.exec("UPDATE cellward.test SET cell_id = 'B2412-007', nominal_capacity_ah = 2.5").ok());
+    EXPECT_TRUE(db.exec("INSERT INTO cellward.cycle (test_id, cycle_count, cumulative_throughput_ah) VALUES (" + id +
+                        ", 1, 0.5)")
+                    .ok());
+    EXPECT_FALSE(db.exec("UPDATE cellward.test SET cell_id = repeat('x', 65)").ok());
+    EXPECT_TRUE(migrate(db).ok);
 }
 
 // Rows go in many to a statement, a replay adds nothing, and a frozen server costs one timeout.

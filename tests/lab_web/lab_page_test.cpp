@@ -3,7 +3,9 @@
 #include <QProcess>
 #include <memory>
 
+#include "support/lab_cycles.h"
 #include "support/lab_process.h"
+#include "support/lab_schema.h"
 #include "support/pg_server.h"
 #include "support/sim_process.h"
 #include "support/step_programs.h"
@@ -45,12 +47,24 @@ struct Bench {
 
 // Two simulated benches and two headless stations write to one database; Chromium shows both
 // stations' tiles, live, the markup-named one as text, a running test's page with its chart
-// following the test and its BDF download, and the killed station going stale. The steps are
-// in lab_page.mjs.
+// following the test and its BDF download, and the killed station going stale. Beside them two
+// finished tests of named cells: their cycles, the cell filter and the compare view. The steps
+// are in lab_page.mjs.
 TEST(LabPage, TwoStationsWritingInTheBrowser)
 {
     PgServer server;
     ASSERT_EQ(server.failure(), "");
+    ASSERT_TRUE(makeLabSchema(server));
+    const std::string cellA = "c0c0c0c0-0000-4000-8000-00000000000a", cellB = "c0c0c0c0-0000-4000-8000-00000000000b";
+    {
+        klv::lab::PgConnection db;
+        ASSERT_TRUE(db.connect(server.adminUri(), std::chrono::seconds(5)));
+        ASSERT_TRUE(db.exec("INSERT INTO cellward.station VALUES ('cells', 'pc', '1.0.0', now())").ok());
+        ASSERT_TRUE(insertCycleTest(db, cellA, "cells", 1, "LFP-Page-0001", 2.5, fadingCycles(4)));
+        ASSERT_TRUE(insertCycleTest(db, cellB, "cells", 2, "LFP-Page-0002", 2.5, fadingCycles(7)));
+        ASSERT_TRUE(
+            db.exec("UPDATE cellward.test SET ended_at = now(), end_reason = 'done' WHERE station = 'cells'").ok());
+    }
     const QString markup = QStringLiteral("<img src=x onerror=alert(1)>");
     Bench a(server.uri(), QStringLiteral("bench-A"));
     Bench b(server.uri(), markup);
@@ -60,8 +74,10 @@ TEST(LabPage, TwoStationsWritingInTheBrowser)
     ASSERT_FALSE(lab.url().empty()) << lab.errors().toStdString();
 
     QString output;
-    const int code = runNode(
-        QStringLiteral(KLV_SOURCE_DIR "/tests/lab_web/lab_page.mjs"),
-        {QString::fromStdString(lab.url()), "bench-A", markup, QString::number(b.station.processId())}, output, 180000);
+    const int code =
+        runNode(QStringLiteral(KLV_SOURCE_DIR "/tests/lab_web/lab_page.mjs"),
+                {QString::fromStdString(lab.url()), "bench-A", markup, QString::number(b.station.processId()),
+                 QString::fromStdString(cellA), QString::fromStdString(cellB)},
+                output, 180000);
     EXPECT_EQ(code, 0) << output.toStdString();
 }

@@ -5,6 +5,7 @@
 
 #include "lab/pg_connection.h"
 #include "lab/schema_migration.h"
+#include "support/lab_cycles.h"
 #include "support/lab_process.h"
 #include "support/occurrences.h"
 #include "support/pg_server.h"
@@ -16,6 +17,7 @@ namespace {
 
 const char* const kLong = "5a5a5a5a-0000-4000-8000-000000000001";
 const char* const kNoClock = "5a5a5a5a-0000-4000-8000-000000000002";  // samples without Unix times
+const char* const kCell = "5a5a5a5a-0000-4000-8000-000000000003";     // a cell's test with 3 cycles
 
 std::string testId(int i)
 {
@@ -66,6 +68,7 @@ void fill(PgConnection& db)
                         "($1, 1, 2, '恒压充', 1.2, 4.9, 10002)",
                         {kLong})
                     .ok());
+    ASSERT_TRUE(insertCycleTest(db, kCell, "B", 4, "Cell/Ab 12", 2.5, fadingCycles(3)));
 }
 
 }  // namespace
@@ -100,6 +103,8 @@ TEST(LabReads, ListsCurvesStepsAndBdfFromTheDatabase)
         {"program=charge-x", 5, false},
         {"from=2024-01-02&to=2024-01-11", 10, false},  // test i starts on day i + 1
         {"station=%3Cb%3E", 0, false},
+        {"cell=ab%2012", 1, false},
+        {"cell=ab%2012&station=A", 0, false},
     };
     for (const ListCase& c : lists) {
         const auto res = http.Get("/api/tests?" + c.query);
@@ -142,7 +147,19 @@ TEST(LabReads, ListsCurvesStepsAndBdfFromTheDatabase)
               "Test Time / s,Voltage / V,Current / A,Cycle Count / 1,Step Count / 1,Step Index / 1\n"
               "0,3,-1.5,0,1,0\n2,3.5,-1.5,0,1,0\n");
 
-    for (const char* missing : {"/api/tests/5a5a5a5a-0000-4000-8000-00000000dead", "/tests/not-a-test/bdf",
-                                "/tests/5a5a5a5a-0000-4000-8000-00000000dead/bdf"})
+    // The cycle table comes back as the station's export writes it, under the cell's name.
+    const auto cycles = http.Get(std::string("/tests/") + kCell + "/cycles.csv");
+    ASSERT_TRUE(cycles);
+    EXPECT_EQ(cycles->body, klv::cycleCsv(fadingCycles(3), 2.5));
+    EXPECT_EQ(cycles->get_header_value("Content-Disposition"),
+              std::string("attachment; filename=\"Cell_Ab_12-test-") + kCell + ".cycles.csv\"");
+    const auto cellTest = http.Get(std::string("/api/tests/") + kCell);
+    ASSERT_TRUE(cellTest);
+    EXPECT_NE(cellTest->body.find(R"("cell_id":"Cell/Ab 12","nominal_capacity_ah":2.5)"), std::string::npos);
+    EXPECT_EQ(http.Get(std::string("/api/compare?ids=") + kCell + ",x")->status, 400);
+
+    for (const char* missing :
+         {"/api/tests/5a5a5a5a-0000-4000-8000-00000000dead", "/tests/not-a-test/bdf",
+          "/tests/5a5a5a5a-0000-4000-8000-00000000dead/bdf", "/tests/5a5a5a5a-0000-4000-8000-00000000dead/cycles.csv"})
         EXPECT_EQ(http.Get(missing)->status, 404) << missing;
 }

@@ -17,6 +17,7 @@ std::string labTestId(klv::lab::PgConnection& db, const std::string& station, in
 std::string dataFileOf(const std::string& dataFolder, const std::string& ending);
 
 // Expects the test's samples to be the records of the data file (count, times, currents with
-// discharge negative, voltages, cycle and step numbers) and its step results the file's result
-// rows; returns the number of records, 0 when the file cannot be read.
+// discharge negative, voltages, cycle and step numbers), its step results the file's result
+// rows and its cycle rows what --export-cycles writes for the file (with its cell's equivalent
+// full cycles); returns the number of records, 0 when the file cannot be read.
 size_t expectTestEqualsDataFile(klv::lab::PgConnection& db, const std::string& testId, const std::string& datPath);

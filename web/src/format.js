@@ -31,12 +31,35 @@ export function localTime(seconds) {
 
 export const channelName = (device, channel) => `${device}-${channel}`;
 
+// A value with `digits` decimals, or empty when it does not exist (as in the CSV downloads).
+export const fixedText = (x, digits) => (x == null ? '' : x.toFixed(digits));
+
+// The sign of the current in the charts and in the BDF download, as the station records it.
+export const kCurrentSign = '充电为正，放电为负 (charge positive, discharge negative)';
+
 // Builds an element with text content only: database texts never become markup.
 export function el(tag, className, text) {
   const e = document.createElement(tag);
   if (className) e.className = className;
   if (text !== undefined) e.textContent = text;
   return e;
+}
+
+// Fills a table body with its rows (arrays of cell texts); a table without rows says so in words.
+export function fillRows(body, rows, emptyText, columns) {
+  body.replaceChildren();
+  for (const cells of rows) {
+    const tr = el('tr');
+    tr.append(...cells.map((c) => (c instanceof Node ? c : el('td', '', c))));
+    body.append(tr);
+  }
+  if (rows.length === 0) {
+    const td = el('td', 'empty', emptyText);
+    td.colSpan = columns;
+    const tr = el('tr');
+    tr.append(td);
+    body.append(tr);
+  }
 }
 
 // What the pages say while klv-lab cannot read the lab database.
