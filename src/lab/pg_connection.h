@@ -55,6 +55,8 @@ public:
     bool connect(const std::string& uri, std::chrono::seconds connectTimeout);
     bool connected() const;
     void close();
+    // What connect() was given, password included: for a second connection to the same place.
+    const std::string& uri() const { return uri_; }
     // The error of the last failed connect or statement, with any password removed.
     const std::string& error() const { return error_; }
     // How long a statement may wait for its answer before the connection is dropped.

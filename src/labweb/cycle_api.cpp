@@ -2,7 +2,7 @@
 
 #include "lab/lab_reader.h"
 #include "labweb/api_answers.h"
-#include "labweb/cycle_csv.h"
+#include "lab/cycle_csv.h"
 #include "labweb/json_writer.h"
 #include "labweb/lab_server.h"
 

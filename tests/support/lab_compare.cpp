@@ -8,6 +8,8 @@
 #include "data/bdf_export.h"
 #include "data/cycle_table.h"
 #include "data/data_loader.h"
+#include "lab/pg_pool.h"
+#include "lab/cycle_csv.h"
 #include "platform/text_file.h"
 #include "program/step_program.h"
 
@@ -41,41 +43,6 @@ std::string rowsText(const lab::PgResult& result, int columns)
         for (int c = 0; c < columns; ++c)
             text += result.value(r, c) + (c < columns - 1 ? "," : "\n");
     return text;
-}
-
-std::optional<double> number(const lab::PgResult& r, int row, int column)
-{
-    return r.isNull(row, column) ? std::nullopt : std::optional<double>(std::stod(r.value(row, column)));
-}
-
-// The test's cycle table as the database holds it, in the CSV --export-cycles writes.
-std::string cycleCsvOf(lab::PgConnection& db, const std::string& testId)
-{
-    const lab::PgResult r = db.exec(
-        "SELECT c.cycle_count, start_time_second, end_time_second, charging_capacity_ah, discharging_capacity_ah,"
-        " charging_energy_wh, discharging_energy_wh, coulombic_efficiency_pct, energy_efficiency_pct,"
-        " mean_charging_voltage_volt, mean_discharging_voltage_volt, maximum_voltage_volt, minimum_voltage_volt,"
-        " discharge_capacity_retention_pct, cumulative_throughput_ah, t.nominal_capacity_ah"
-        " FROM cellward.cycle c JOIN cellward.test t ON t.id = c.test_id WHERE c.test_id = $1 ORDER BY c.cycle_count",
-        {testId});
-    EXPECT_TRUE(r.ok()) << r.error();
-    std::vector<CycleRow> rows;
-    for (int i = 0; i < r.rows(); ++i) {
-        CycleRow& row = rows.emplace_back();
-        row.cycle = std::stoi(r.value(i, 0));
-        if (const auto start = number(r, i, 1))
-            row.start = static_cast<long long>(*start);
-        if (const auto end = number(r, i, 2))
-            row.end = static_cast<long long>(*end);
-        std::optional<double>* values[] = {&row.chargeAh,    &row.dischargeAh,    &row.chargeWh,
-                                           &row.dischargeWh, &row.coulombic,      &row.energyEfficiency,
-                                           &row.meanChargeV, &row.meanDischargeV, &row.maxV,
-                                           &row.minV,        &row.retention};
-        for (int c = 0; c < 11; ++c)
-            *values[c] = number(r, i, c + 3);
-        row.throughputAh = *number(r, i, 14);
-    }
-    return cycleCsv(rows, r.rows() > 0 ? number(r, 0, 15) : std::nullopt);
 }
 
 }  // namespace
@@ -133,7 +100,11 @@ size_t expectTestEqualsDataFile(lab::PgConnection& db, const std::string& testId
     const std::string exported = datPath + ".cycles.csv";
     std::string error;
     EXPECT_TRUE(exportCycles(datPath, exported, error)) << error;
-    EXPECT_EQ(cycleCsvOf(db, testId), readFileBytes(exported).value_or("")) << datPath;
+    // The lab page's download, read as klv-lab reads it.
+    lab::PgPool pool(db.uri());
+    lab::LabReader reader(pool);
+    const auto download = cycleDownload(reader, testId);
+    EXPECT_EQ(download ? download->csv : "", readFileBytes(exported).value_or("")) << datPath;
     removeFile(exported);
     return loaded.records.size();
 }

@@ -1,4 +1,4 @@
-#include "labweb/cycle_csv.h"
+#include "lab/cycle_csv.h"
 
 #include "data/cycle_table.h"
 
