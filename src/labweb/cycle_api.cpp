@@ -1,8 +1,8 @@
 #include <regex>
 
+#include "lab/cycle_csv.h"
 #include "lab/lab_reader.h"
 #include "labweb/api_answers.h"
-#include "lab/cycle_csv.h"
 #include "labweb/json_writer.h"
 #include "labweb/lab_server.h"
 

@@ -8,8 +8,8 @@
 #include "data/bdf_export.h"
 #include "data/cycle_table.h"
 #include "data/data_loader.h"
-#include "lab/pg_pool.h"
 #include "lab/cycle_csv.h"
+#include "lab/pg_pool.h"
 #include "platform/text_file.h"
 #include "program/step_program.h"
 
